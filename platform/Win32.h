@@ -1,0 +1,15 @@
+// The Win32 API as the toolkit sees it: the real one on Windows, our subset elsewhere.
+#pragma once
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include "platform/Win32Types.h"
+#include "platform/Kernel.h"
+#endif
