@@ -31,7 +31,8 @@ void FreeChannel(double* channel) {
 
 void Silence(double* channel, int frames) {
     if (!channel) return;
-    for (int i = 0; i < frames; i++) channel[i] = 0.0;
+    for (int i = 0; i < frames; i++)
+        channel[i] = 0.0;
 }
 
 } // namespace
@@ -42,7 +43,9 @@ CAudioBuffer::CAudioBuffer(int frames, bool stereo)
     Clear();
 }
 
-CAudioBuffer::~CAudioBuffer() { FreeChannels(); }
+CAudioBuffer::~CAudioBuffer() {
+    FreeChannels();
+}
 
 void CAudioBuffer::Clear() {
     Silence(Left, Frames);

@@ -1,7 +1,8 @@
 #include "machine/BankClient.h"
 #include "machine/Host.h"
 
-CBankClient::CBankClient(CHost* host) : BankServer(nullptr), Connected(false), ServerPresent(false) {
+CBankClient::CBankClient(CHost* host)
+    : BankServer(nullptr), Connected(false), ServerPresent(false) {
     if (host && host->Supports(SupportsBankServer) && host->GetBankServer(&BankServer) == 0)
         ServerPresent = true;
 }
@@ -28,7 +29,9 @@ int CBankClient::DisconnectBankServer() {
     return status;
 }
 
-bool CBankClient::IsBankServerPresent() { return ServerPresent; }
+bool CBankClient::IsBankServerPresent() {
+    return ServerPresent;
+}
 
 void CBankClient::OnAddBank(int) {}
 

@@ -2,7 +2,9 @@
 
 CControlBuffer::CControlBuffer() : Head(nullptr) {}
 
-CControlBuffer::~CControlBuffer() { Clear(); }
+CControlBuffer::~CControlBuffer() {
+    Clear();
+}
 
 bool CControlBuffer::Read(SControlMessage* message) {
     if (!Head) return false;
@@ -24,7 +26,8 @@ bool CControlBuffer::Read(SControlMessage* message) {
 
 void CControlBuffer::Write(SControlMessage* message) {
     SNode** link = &Head;
-    while (*link && (*link)->Message.Time <= message->Time) link = &(*link)->Next;
+    while (*link && (*link)->Message.Time <= message->Time)
+        link = &(*link)->Next;
     *link = new SNode{*link, *message};
 }
 
@@ -37,7 +40,8 @@ void CControlBuffer::Clear() {
 }
 
 void CControlBuffer::CopyTo(CControlBuffer* destination) {
-    for (SNode* node = Head; node; node = node->Next) destination->Write(&node->Message);
+    for (SNode* node = Head; node; node = node->Next)
+        destination->Write(&node->Message);
 }
 
 void CControlBuffer::MoveFuture(CControlBuffer* destination, int frames) {
@@ -57,6 +61,7 @@ void CControlBuffer::MoveFuture(CControlBuffer* destination, int frames) {
 
 int CControlBuffer::Count() {
     int count = 0;
-    for (SNode* node = Head; node; node = node->Next) count++;
+    for (SNode* node = Head; node; node = node->Next)
+        count++;
     return count;
 }

@@ -4,12 +4,12 @@
 enum { ControlNoteOn = 1, ControlNoteOff = 2 };
 
 struct SControlMessage {
-    int Reserved0;  // zero in every message the framework creates
-    int Time;       // frame offset within the current block, >= 0
-    int Type;       // ControlNoteOn or ControlNoteOff
-    int Reserved1;  // zero
-    int Reserved2;  // zero
-    int Note;       // MIDI note number 0 … 127
+    int Reserved0;    // zero in every message the framework creates
+    int Time;         // frame offset within the current block, >= 0
+    int Type;         // ControlNoteOn or ControlNoteOff
+    int Reserved1;    // zero
+    int Reserved2;    // zero
+    int Note;         // MIDI note number 0 … 127
     double Velocity;  // MIDI velocity / 127; 0 for a note off
     double Frequency; // Hz as the host reports it; 0 when it reports none
 };

@@ -26,10 +26,13 @@ uint32_t ReadU32(const char* p) {
 }
 
 void WriteU32(char* p, uint32_t v) {
-    for (int i = 0; i < 4; i++) p[i] = static_cast<char>(v >> (8 * i));
+    for (int i = 0; i < 4; i++)
+        p[i] = static_cast<char>(v >> (8 * i));
 }
 
-uint64_t ReadU64(const char* p) { return ReadU32(p) | uint64_t(ReadU32(p + 4)) << 32; }
+uint64_t ReadU64(const char* p) {
+    return ReadU32(p) | uint64_t(ReadU32(p + 4)) << 32;
+}
 
 void WriteU64(char* p, uint64_t v) {
     WriteU32(p, static_cast<uint32_t>(v));
@@ -48,13 +51,19 @@ CMachine::~CMachine() {
     delete[] Programs;
 }
 
-void CMachine::Delete() { delete this; }
+void CMachine::Delete() {
+    delete this;
+}
 
 void CMachine::WorkAUX() {}
 
-bool CMachine::GetGUIRect(short*, short*, short*, short*) { return false; }
+bool CMachine::GetGUIRect(short*, short*, short*, short*) {
+    return false;
+}
 
-HWND CMachine::CreateGUI(HWND) { return nullptr; }
+HWND CMachine::CreateGUI(HWND) {
+    return nullptr;
+}
 
 void CMachine::OnShowGUI() {}
 
@@ -62,7 +71,9 @@ void CMachine::OnHideGUI() {}
 
 void CMachine::OnIdle() {}
 
-double CMachine::GetProperty(int) { return 0.0; }
+double CMachine::GetProperty(int) {
+    return 0.0;
+}
 
 void CMachine::SetProperty(int index, double value) {
     if (index < 0 || index >= PropertyCount || !Programs) return;
@@ -76,15 +87,21 @@ void CMachine::SetPropertyAutomated(int index, double value) {
     SetProperty(index, value);
 }
 
-void CMachine::GetPropertyName(int, char* text) { Empty(text); }
+void CMachine::GetPropertyName(int, char* text) {
+    Empty(text);
+}
 
 void CMachine::GetPropertyDisplay(int index, char* text) {
     GetPropertyValueDisplay(index, GetProperty(index), text);
 }
 
-void CMachine::GetPropertyValueDisplay(int, double, char* text) { Empty(text); }
+void CMachine::GetPropertyValueDisplay(int, double, char* text) {
+    Empty(text);
+}
 
-void CMachine::GetVoiceName(int, char* text) { Empty(text); }
+void CMachine::GetVoiceName(int, char* text) {
+    Empty(text);
+}
 
 void CMachine::SetProgram(int index) {
     if (!Programs || index < 0 || index >= ProgramCount || !Programs[index]) return;
@@ -126,7 +143,9 @@ void CMachine::GetProgramNameIndexed(int index, char* text) {
     CopyText(text, Programs[index]->Name);
 }
 
-int CMachine::GetProgram() { return CurrentProgram; }
+int CMachine::GetProgram() {
+    return CurrentProgram;
+}
 
 void CMachine::ResizeAudioPorts(int frames) {
     for (int i = 0; i < PortCount; i++) {
@@ -136,9 +155,13 @@ void CMachine::ResizeAudioPorts(int frames) {
     }
 }
 
-void CMachine::BeforeSetProgram() { ProgramChangeDepth++; }
+void CMachine::BeforeSetProgram() {
+    ProgramChangeDepth++;
+}
 
-void CMachine::AfterSetProgram() { ProgramChangeDepth--; }
+void CMachine::AfterSetProgram() {
+    ProgramChangeDepth--;
+}
 
 void CMachine::SetName(const char* name) {
     delete[] Name;
@@ -148,7 +171,9 @@ void CMachine::SetName(const char* name) {
     std::strcpy(Name, name);
 }
 
-const char* CMachine::GetName() { return Name; }
+const char* CMachine::GetName() {
+    return Name;
+}
 
 void CMachine::ReadProperties(const char* data, int size, bool) {
     if (!data || size < 8) return;

@@ -44,8 +44,8 @@ public:
     virtual void SetProgramName(const char* name);
     virtual void GetProgramNameIndexed(int index, char* text);
     virtual int GetProgram();
-    virtual void SetSampleRate(int rate) = 0;       // Hz
-    virtual void SetBlockSamples(int frames) = 0;   // frames of the next Work calls
+    virtual void SetSampleRate(int rate) = 0;     // Hz
+    virtual void SetBlockSamples(int frames) = 0; // frames of the next Work calls
     virtual void ResizeAudioPorts(int frames);
     virtual void BeforeSetProgram();
     virtual void AfterSetProgram();

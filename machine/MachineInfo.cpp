@@ -4,4 +4,6 @@ CMachineInfo::CMachineInfo() : Name("New Machine"), LongName(""), Reserved0(0), 
 
 CMachineInfo::~CMachineInfo() = default;
 
-void CMachineInfo::Delete() { delete this; }
+void CMachineInfo::Delete() {
+    delete this;
+}

@@ -17,4 +17,6 @@ void CMutex::Release() {
     ReleaseMutex(Handle);
 }
 
-bool CMutex::IsLocked() { return LockCount.load(std::memory_order_relaxed) > 0; }
+bool CMutex::IsLocked() {
+    return LockCount.load(std::memory_order_relaxed) > 0;
+}

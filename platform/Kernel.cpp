@@ -34,7 +34,9 @@ SKernelObject* ToObject(HANDLE handle) {
     return object;
 }
 
-SMutexObject* ToMutex(HANDLE handle) { return dynamic_cast<SMutexObject*>(ToObject(handle)); }
+SMutexObject* ToMutex(HANDLE handle) {
+    return dynamic_cast<SMutexObject*>(ToObject(handle));
+}
 
 std::mutex DebugGuard;
 std::string DebugLog;
@@ -104,9 +106,13 @@ DWORD GetTickCount() {
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-DWORD GetLastError() { return LastError; }
+DWORD GetLastError() {
+    return LastError;
+}
 
-void SetLastError(DWORD error) { LastError = error; }
+void SetLastError(DWORD error) {
+    LastError = error;
+}
 
 void OutputDebugStringA(LPCSTR text) {
     if (!text) return;

@@ -10,6 +10,6 @@
 #endif
 #include <windows.h>
 #else
-#include "platform/Win32Types.h"
 #include "platform/Kernel.h"
+#include "platform/Win32Types.h"
 #endif

@@ -3,9 +3,13 @@
 #include <cmath>
 #include <cstring>
 
-double dBToPowerRatio(double dB) { return std::pow(10.0, 0.1 * dB); }
+double dBToPowerRatio(double dB) {
+    return std::pow(10.0, 0.1 * dB);
+}
 
-double PowerRatioTodB(double ratio) { return 10.0 * std::log10(ratio); }
+double PowerRatioTodB(double ratio) {
+    return 10.0 * std::log10(ratio);
+}
 
 void MixBlocks(double* destination, double* source, int count, double gain, bool replace,
                bool multiply) {
@@ -20,7 +24,8 @@ void MixBlocks(double* destination, double* source, int count, double gain, bool
 }
 
 void AddValueToBlock(double* block, double value, int count) {
-    for (int i = 0; i < count; i++) block[i] += value;
+    for (int i = 0; i < count; i++)
+        block[i] += value;
 }
 
 char* CopyString(const char* text) {

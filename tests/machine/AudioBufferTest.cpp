@@ -16,7 +16,8 @@ TEST(AudioBuffer, ChannelsAreAlignedAndSilentForManySizes) {
             EXPECT_EQ(buffer.Right[i], 0.0);
         }
         // Writing the whole channel must stay inside the allocation (ASan watches).
-        for (int i = 0; i < frames; i++) buffer.Left[i] = buffer.Right[i] = 1.0;
+        for (int i = 0; i < frames; i++)
+            buffer.Left[i] = buffer.Right[i] = 1.0;
         EXPECT_EQ(buffer.Capacity(), frames);
     }
 }
@@ -41,7 +42,8 @@ TEST(AudioBuffer, MonoAndEmptyBuffersHaveNullChannels) {
 
 TEST(AudioBuffer, ResizeSilencesEvenAtTheSameLength) {
     CAudioBuffer buffer(8, true);
-    for (int i = 0; i < 8; i++) buffer.Left[i] = buffer.Right[i] = 0.5;
+    for (int i = 0; i < 8; i++)
+        buffer.Left[i] = buffer.Right[i] = 0.5;
     buffer.Resize(8);
     EXPECT_EQ(buffer.Frames, 8);
     for (int i = 0; i < 8; i++) {

@@ -17,7 +17,8 @@ SControlMessage Message(int time, int type, int note = 60) {
 std::vector<SControlMessage> Drain(CControlBuffer& buffer) {
     std::vector<SControlMessage> out;
     SControlMessage m;
-    while (buffer.Read(&m)) out.push_back(m);
+    while (buffer.Read(&m))
+        out.push_back(m);
     return out;
 }
 

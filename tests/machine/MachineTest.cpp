@@ -17,12 +17,14 @@ public:
         PropertyCount = properties;
         if (programs > 0) {
             Programs = new CProgram*[programs]();
-            for (int i = 0; i < programs; i++) Programs[i] = new CProgram(properties, i, this);
+            for (int i = 0; i < programs; i++)
+                Programs[i] = new CProgram(properties, i, this);
             ProgramCount = programs;
         }
     }
     ~CProgramMachine() override {
-        for (int i = 0; i < ProgramCount; i++) delete Programs[i];
+        for (int i = 0; i < ProgramCount; i++)
+            delete Programs[i];
     }
     void Work() override {}
     void SetSampleRate(int) override {}
@@ -129,7 +131,8 @@ TEST(Machine, ProgramNamesAreFormattedAndBounded) {
 TEST(Machine, PropertyBlockRoundTripsThroughTheHost) {
     CFakeHost host;
     CProgramMachine source(&host, 14, 1);
-    for (int i = 0; i < 14; i++) source.SetProperty(i, i / 16.0);
+    for (int i = 0; i < 14; i++)
+        source.SetProperty(i, i / 16.0);
     char* data = nullptr;
     int size = 0;
     bool owned = false;

@@ -34,7 +34,8 @@ TEST(LevelUtils, BlockHelpersTouchExactlyCountEntries) {
         std::vector<double> d(12, 1.0), s(12, 1.0);
         MixBlocks(d.data(), s.data(), count, 1.0, false, false);
         AddValueToBlock(d.data(), 0.5, count);
-        for (int i = 0; i < 12; i++) EXPECT_EQ(d[i], i < count ? 2.5 : 1.0) << count << " " << i;
+        for (int i = 0; i < 12; i++)
+            EXPECT_EQ(d[i], i < count ? 2.5 : 1.0) << count << " " << i;
     }
     std::vector<double> d(4, 1.0);
     MixBlocks(d.data(), d.data(), -3, 1.0, true, false);

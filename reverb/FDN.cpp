@@ -1,0 +1,124 @@
+#include "reverb/FDN.h"
+
+#include <cmath>
+
+extern "C" const int KestrelDelayLengths[4] = {601, 691, 773, 839};
+
+namespace {
+constexpr double Ln440 = 6.0867747269123065;
+constexpr double InvLn2 = 1.4426950408889634;
+constexpr double Pi = 3.14159265358979;
+constexpr double Sqrt2 = 1.4142135623730951;
+} // namespace
+
+CFDN::CFDN(int sampleRate, const int* lengths, double feedback, double gain, double cutoff)
+    : FeedbackTarget(feedback), FeedbackCurrent(feedback), GainTarget(gain), GainCurrent(gain),
+      Cutoff(cutoff), b0(0), b1(0), b2(0), a1(0), a2(0), X1{}, X2{}, Y1{}, Y2{}, Positions{},
+      SampleRate(sampleRate) {
+    for (int i = 0; i < 4; i++) {
+        Lengths[i] = lengths[i] > 0 ? lengths[i] : 1;
+        Lines[i].assign(Lengths[i], 0.0);
+    }
+    SetCutoff(cutoff);
+}
+
+CFDN::~CFDN() = default;
+
+void CFDN::SetFeedback(double feedback) {
+    FeedbackTarget = feedback;
+}
+
+void CFDN::SetGain(double gain) {
+    GainTarget = gain;
+}
+
+double CFDN::CutoffFrequency(double x, int sampleRate) {
+    const double q = sampleRate * 0.25;
+    return 440.0 * std::pow(2.0, x * ((std::log(q) - Ln440) * InvLn2 + 5.0) - 5.0);
+}
+
+void CFDN::SetCutoff(double cutoff) {
+    Cutoff = cutoff;
+    if (SampleRate <= 0) {
+        // Without a sample rate there is no frequency to filter at: pass the lines
+        // through unfiltered rather than fill them with NaN.
+        b0 = 1.0;
+        b1 = b2 = a1 = a2 = 0.0;
+        return;
+    }
+    const double q = SampleRate * 0.25;
+    double f = CutoffFrequency(cutoff, SampleRate);
+    if (!(f >= 1.0)) f = 1.0; // also catches NaN
+    if (f > q) f = q;
+    const double c = 1.0 / std::tan(f * Pi / SampleRate);
+    const double d = c * Sqrt2;
+    b0 = 1.0 / (c * c + (d + 1.0));
+    b1 = 2.0 * b0;
+    b2 = b0;
+    a1 = 2.0 * b0 * (1.0 - c * c);
+    a2 = b0 * (c * c + (1.0 - d));
+}
+
+CFDN* CFDN::Clone() const {
+    return new CFDN(SampleRate, Lengths, FeedbackTarget, GainTarget, Cutoff);
+}
+
+void CFDN::Glide(double& current, double target) {
+    if (current == target) return;
+    const double step = 0.0004 * (std::fabs(target - current) + 0.1);
+    if (current < target) {
+        current += step;
+        if (current > target) current = target;
+    } else {
+        current -= step;
+        if (current < target) current = target;
+    }
+}
+
+void CFDN::Process(double inL, double inR, double* outL, double* outR) {
+    Glide(GainCurrent, GainTarget);
+    const double s = GainCurrent * 0.5;
+    Glide(FeedbackCurrent, FeedbackTarget);
+    const double g = FeedbackCurrent;
+    double o[4];
+    for (int i = 0; i < 4; i++) {
+        const double v = Lines[i][Positions[i]];
+        const double y = ((b0 * v + b1 * X1[i]) + b2 * X2[i]) - a1 * Y1[i] - a2 * Y2[i];
+        X2[i] = X1[i];
+        X1[i] = v;
+        Y2[i] = Y1[i];
+        Y1[i] = y;
+        o[i] = y;
+    }
+    *outL = (o[0] + o[2]) * s;
+    *outR = (o[1] + o[3]) * s;
+    double m[4];
+    for (int i = 0; i < 4; i++)
+        m[i] = g * o[i];
+    const double c = (o[0] + o[1] + o[2] + o[3]) * (-0.5 * g);
+    m[0] += inL;
+    m[2] += inL;
+    m[1] += inR;
+    m[3] += inR;
+    for (int i = 0; i < 4; i++) {
+        Lines[i][Positions[i]] = m[i] + c;
+        if (++Positions[i] == Lengths[i]) Positions[i] = 0;
+    }
+}
+
+bool CFDN::Silent() const {
+    for (int i = 0; i < 4; i++) {
+        if (X1[i] != 0.0 || X2[i] != 0.0 || Y1[i] != 0.0 || Y2[i] != 0.0) return false;
+        for (double v : Lines[i])
+            if (v != 0.0) return false;
+    }
+    return true;
+}
+
+double CFDN::StoredEnergy() const {
+    double energy = 0.0;
+    for (int i = 0; i < 4; i++)
+        for (double v : Lines[i])
+            energy += v * v;
+    return energy;
+}

@@ -1,0 +1,35 @@
+// One node of an image-source tree: the real source at the root, every child the
+// mirror image of its parent in one of the four walls of a W × H room. A tree is
+// read-only once built; readers hold the machine's lock (it is rebuilt under it).
+#pragma once
+
+#include "reverb/Geometry.h"
+
+class CImageSource {
+public:
+    // depth 0: horizon is a time in seconds; deeper nodes receive the squared horizon
+    // distance in m² instead. Builds the whole subtree.
+    CImageSource(int depth, const SSize* room, const SPos* position, double amplitude,
+                 double reflection, double horizon);
+    ~CImageSource();
+
+    // Sum of the amplitudes of the first image on each path whose arrival at the
+    // listener lies in [t0, t1) seconds (depth 0; deeper calls get squared distances).
+    double Converge(int depth, const SPos* listener, double t0, double t1) const;
+    // Wavefront intensity at point at moment t seconds (depth 0; deeper calls get the
+    // radius in metres), a triangle of half-width w metres around each first front.
+    double ConvergeGraphical(int depth, const SPos* point, double t, double w) const;
+
+    int ChildCount;
+    CImageSource* Children[4];
+    double Amplitude;
+    double x;
+    double y;
+
+    CImageSource(const CImageSource&) = delete;
+    CImageSource& operator=(const CImageSource&) = delete;
+
+private:
+    void AddChild(const SSize* room, double cx, double cy, double reflection, double horizon2,
+                  int depth);
+};

@@ -1,0 +1,320 @@
+#include "reverb/Kestrel.h"
+#include "reverb/DenormalGuard.h"
+#include "reverb/LevelUtils.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+extern "C" const char* const KestrelPropertyNames[KestrelPropertyCount] = {
+    "Src Left X",  "Src Left Y",  "Src Right X", "Src Right Y", "Dst Left X",
+    "Dst Left Y",  "Dst Right X", "Dst Right Y", "Room Width",  "Room Height",
+    "Wall Absorb", "Feedback",    "Cutoff",      "Gain"};
+
+namespace {
+
+const double Defaults[KestrelPropertyCount] = {0.2, 0.2, 0.8, 0.2, 0.4, 0.8, 0.6,
+                                               0.8, 0.0, 0.0, 0.5, 0.5, 1.0, 0.7};
+
+// Positions lie between 10 % and 90 % of the room's extent. Both constants are
+// single precision, widened.
+constexpr double PositionScale = static_cast<double>(0.8f);
+constexpr double PositionOffset = static_cast<double>(0.1f);
+
+double RoomExtent(double v) {
+    return 20.0 * v + 10.0;
+} // metres, 10 … 30
+
+} // namespace
+
+CKestrel::CKestrel(CHost* host, SKestrelGraphics* graphics)
+    : CMachine(host), Editor(nullptr), ImpulseLengthSeconds(ImpulseLength), WallReflection(0.0),
+      SampleRate(host ? host->GetSampleRate() : 0), FilterLength(0), ConvolverLength(0),
+      BlockSize(host ? host->GetBlockSamples() : 0), SrcLeft{}, SrcRight{}, DstLeft{}, DstRight{},
+      RoomSize{}, LeftRays(nullptr), RightRays(nullptr), LeftFIR(nullptr), RightFIR(nullptr),
+      Network(nullptr), Graphics(graphics), DirtyEditor(false), DirtyRoom(false),
+      DirtyListener(false), DirtyNetwork(false) {
+    PropertyCount = KestrelPropertyCount;
+    for (int i = 0; i < KestrelPropertyCount; i++)
+        Values[i].store(Defaults[i], std::memory_order_relaxed);
+    try {
+        CreateProcessors();
+        Ports = new CPort*[2]();
+        Ports[0] = new CPort(host, this, PortStereoAudioIn, "Line In");
+        PortCount = 1;
+        Ports[1] = new CPort(host, this, PortStereoAudioOut, "Line Out");
+        PortCount = 2;
+        ModelRoom();
+        ModelFIRs();
+    } catch (...) {
+        DestroyProcessors();
+        FreeRays();
+        for (int i = 0; i < PortCount; i++)
+            delete Ports[i];
+        delete[] Ports;
+        throw;
+    }
+    DirtyEditor = DirtyRoom = DirtyListener = DirtyNetwork = false;
+}
+
+CKestrel::~CKestrel() {
+    for (int i = 0; i < PortCount; i++)
+        delete Ports[i];
+    delete[] Ports;
+    Ports = nullptr;
+    PortCount = 0;
+    DestroyEditor();
+    FreeRays();
+    DestroyProcessors();
+}
+
+void CKestrel::CreateProcessors() {
+    const int rate = SampleRate.load(std::memory_order_relaxed);
+    ImpulseLengthSeconds = ImpulseLength;
+    // Rates at or below zero leave no early taps at all; below 8014 Hz the responses
+    // are shorter than the network's 601-sample read-back, so the delay lines are
+    // kept at least that long and the read always finds the real history.
+    const double taps = rate * ImpulseLengthSeconds;
+    FilterLength = taps > 0 ? static_cast<int>(taps) : 0;
+    ConvolverLength = std::max(FilterLength, KestrelLateDelay);
+    ResponseLeft.assign(ConvolverLength, 0.0);
+    ResponseRight.assign(ConvolverLength, 0.0);
+    LeftFIR = new CStereoFIR(ConvolverLength, true);
+    RightFIR = new CStereoFIR(ConvolverLength, true);
+    Network = new CFDN(rate, KestrelDelayLengths, PropertyToFeedback(Value(KestrelFeedback)),
+                       PropertyToGain(Value(KestrelGain)), Value(KestrelCutoff));
+}
+
+void CKestrel::DestroyProcessors() {
+    delete LeftFIR;
+    delete RightFIR;
+    delete Network;
+    LeftFIR = RightFIR = nullptr;
+    Network = nullptr;
+}
+
+double CKestrel::PropertyToGain(double v) {
+    return dBToPowerRatio(60.0 * v - 40.0);
+}
+
+double CKestrel::PropertyToFeedback(double v) {
+    return (1.0 - (1.0 - v) * (1.0 - v) * (1.0 - v)) * 0.999;
+}
+
+double CKestrel::GetProperty(int index) {
+    if (index < 0 || index >= KestrelPropertyCount) return 0.0;
+    return Value(index);
+}
+
+void CKestrel::SetProperty(int index, double value) {
+    if (index < 0 || index >= KestrelPropertyCount) return;
+    // Hosts and broken automation send anything: the mappings assume [0, 1].
+    if (!std::isfinite(value)) return;
+    value = std::min(1.0, std::max(0.0, value));
+    Values[index].store(value, std::memory_order_relaxed);
+    if (ProgramChangeDepth != 0) return;
+    PushPropertyToEditor(index, value);
+    DirtyEditor.store(true, std::memory_order_relaxed);
+    if (index <= KestrelSrcRightY || (index >= KestrelRoomWidth && index <= KestrelWallAbsorb))
+        DirtyRoom.store(true, std::memory_order_relaxed);
+    else if (index <= KestrelDstRightY)
+        DirtyListener.store(true, std::memory_order_relaxed);
+    else
+        DirtyNetwork.store(true, std::memory_order_relaxed);
+}
+
+void CKestrel::GetPropertyName(int index, char* text) {
+    if (!text) return;
+    if (index < 0 || index >= KestrelPropertyCount) {
+        text[0] = '\0';
+        return;
+    }
+    std::snprintf(text, MachineTextSize, "%s", KestrelPropertyNames[index]);
+}
+
+void CKestrel::GetPropertyValueDisplay(int index, double v, char* text) {
+    if (!text) return;
+    text[0] = '\0';
+    switch (index) {
+    case KestrelRoomWidth:
+    case KestrelRoomHeight: std::snprintf(text, MachineTextSize, "%.0fm", RoomExtent(v)); break;
+    case KestrelCutoff: {
+        double f = CFDN::CutoffFrequency(v, GetSampleRate());
+        if (!std::isfinite(f)) f = 0.0; // no sample rate yet
+        std::snprintf(text, MachineTextSize, "%.0fHz", f);
+        break;
+    }
+    case KestrelGain: std::snprintf(text, MachineTextSize, "%.2fdB", 60.0 * v - 40.0); break;
+    default:
+        if (index >= 0 && index < KestrelPropertyCount) {
+            const double percent = v * 100.0;
+            // Truncated toward zero; the guard keeps a stray value from overflowing int.
+            const int shown =
+                std::isfinite(percent) && std::fabs(percent) < 1e9 ? static_cast<int>(percent) : 0;
+            std::snprintf(text, MachineTextSize, "%i%%", shown);
+        }
+        break;
+    }
+}
+
+void CKestrel::SetSampleRate(int rate) {
+    CMutexLock lock(this);
+    DestroyProcessors();
+    SampleRate.store(rate, std::memory_order_relaxed);
+    CreateProcessors();
+    ModelRoom();
+    ModelFIRs();
+    if (Editor) {
+        UpdateGUIRoom();
+        UpdateGUIImpulse();
+        UpdateGUIImpulse2();
+    }
+}
+
+void CKestrel::SetBlockSamples(int frames) {
+    BlockSize.store(frames, std::memory_order_relaxed);
+}
+
+void CKestrel::AfterSetProgram() {
+    CMutexLock lock(this);
+    CMachine::AfterSetProgram();
+    DirtyEditor = DirtyRoom = DirtyListener = DirtyNetwork = true;
+    Update();
+}
+
+void CKestrel::OnIdle() {
+    CMutexLock lock(this);
+    Update();
+}
+
+void CKestrel::Update() {
+    // Each flag is taken before its rebuild, so a change that lands during the
+    // rebuild marks it again for the next block instead of being lost.
+    if (DirtyEditor.exchange(false, std::memory_order_relaxed)) {
+        for (int i = 0; i < KestrelPropertyCount; i++)
+            PushPropertyToEditor(i, Value(i));
+    }
+    if (DirtyRoom.exchange(false, std::memory_order_relaxed)) {
+        DirtyListener.store(false, std::memory_order_relaxed);
+        ModelRoom();
+        ModelFIRs();
+    } else if (DirtyListener.exchange(false, std::memory_order_relaxed)) {
+        ModelFIRs();
+        UpdateGUIRoom();
+    }
+    if (DirtyNetwork.exchange(false, std::memory_order_relaxed)) {
+        ModelFDN();
+        UpdateGUIImpulse2();
+    }
+}
+
+SPos CKestrel::Place(double vx, double vy) const {
+    return {RoomSize.width * (PositionScale * vx + PositionOffset),
+            RoomSize.height * (PositionScale * vy + PositionOffset)};
+}
+
+void CKestrel::FreeRays() {
+    delete LeftRays;
+    delete RightRays;
+    LeftRays = RightRays = nullptr;
+}
+
+void CKestrel::ModelRoom() {
+    Rebuilds.Room++;
+    FreeRays();
+    RoomSize = {RoomExtent(Value(KestrelRoomWidth)), RoomExtent(Value(KestrelRoomHeight))};
+    WallReflection = -0.599 * Value(KestrelWallAbsorb) + 0.6;
+    SrcLeft = Place(Value(KestrelSrcLeftX), Value(KestrelSrcLeftY));
+    SrcRight = Place(Value(KestrelSrcRightX), Value(KestrelSrcRightY));
+    UpdateDstPos();
+    LeftRays = new CImageSource(0, &RoomSize, &SrcLeft, 1.0, WallReflection, ImpulseLengthSeconds);
+    RightRays =
+        new CImageSource(0, &RoomSize, &SrcRight, 1.0, WallReflection, ImpulseLengthSeconds);
+    UpdateGUIRoom();
+}
+
+void CKestrel::UpdateDstPos() {
+    DstLeft = Place(Value(KestrelDstLeftX), Value(KestrelDstLeftY));
+    DstRight = Place(Value(KestrelDstRightX), Value(KestrelDstRightY));
+}
+
+void CKestrel::ModelFIRs() {
+    const int n = FilterLength;
+    const int block = GetBlockSize();
+    const int crossfade = block > 128 ? 128 : block;
+    Rebuilds.Responses++;
+    UpdateDstPos();
+    if (!LeftRays || !RightRays) return;
+    const double dt = n > 0 ? ImpulseLengthSeconds / n : 0.0;
+    const CImageSource* trees[2] = {LeftRays, RightRays};
+    CStereoFIR* convolvers[2] = {LeftFIR, RightFIR};
+    for (int side = 0; side < 2; side++) {
+        // Each upper bound becomes the next lower bound, so every arrival within the
+        // horizon falls into exactly one tap.
+        double t0 = 0.0;
+        for (int k = 0; k < n; k++) {
+            const double t1 = t0 + dt;
+            ResponseLeft[k] = trees[side]->Converge(0, &DstLeft, t0, t1);
+            ResponseRight[k] = trees[side]->Converge(0, &DstRight, t0, t1);
+            t0 = t1;
+        }
+        convolvers[side]->SetImpulseResponse(ResponseLeft.data(), ResponseRight.data(), crossfade);
+    }
+    UpdateGUIImpulse();
+}
+
+void CKestrel::ModelFDN() {
+    Rebuilds.Network++;
+    Network->SetFeedback(PropertyToFeedback(Value(KestrelFeedback)));
+    Network->SetGain(PropertyToGain(Value(KestrelGain)));
+    Network->SetCutoff(Value(KestrelCutoff));
+}
+
+void CKestrel::Work() {
+    CMutexLock lock(this);
+    CDenormalGuard denormals;
+    Update();
+    CAudioBuffer* in = Ports[0]->AudioBuffer;
+    CAudioBuffer* out = Ports[1]->AudioBuffer;
+    // Never more frames than either buffer really holds.
+    const int frames = std::min(GetBlockSize(), std::min(in->Capacity(), out->Capacity()));
+    const double* inL = in->Left;
+    const double* inR = in->Right;
+    double* outL = out->Left;
+    double* outR = out->Right;
+    const int offset = -KestrelLateDelay;
+    for (int i = 0; i < frames; i++) {
+        // One bad sample from the host would otherwise circulate in the network
+        // until the next sample-rate change.
+        const double xL = std::isfinite(inL[i]) ? inL[i] : 0.0;
+        const double xR = std::isfinite(inR[i]) ? inR[i] : 0.0;
+        double aL = 0.0, aR = 0.0, dL = 0.0;
+        LeftFIR->Process(xL, &aL, &aR, &dL, offset);
+        double bL = 0.0, bR = 0.0, dR = 0.0;
+        RightFIR->Process(xR, &bL, &bR, &dR, offset);
+        double cL, cR;
+        Network->Process(dL, dR, &cL, &cR);
+        outL[i] = (aL + bL + cL) * 0.333;
+        outR[i] = (aR + bR + cR) * 0.333;
+    }
+}
+
+void CKestrel::MoveNode(int node, const SPos* position) {
+    if (node < 0 || node > 3 || !position) return;
+    static const char* const Formats[4] = {"Src L %.0fM,%.0fM", "Src R %.0fM,%.0fM",
+                                           "Dst L %.0fM,%.0fM", "Dst R %.0fM,%.0fM"};
+    const int px = 2 * node, py = 2 * node + 1;
+    auto inverse = [](double p, double extent) {
+        const double v = (p / extent - PositionOffset) / PositionScale;
+        return std::min(1.0, std::max(0.0, v));
+    };
+    const double vx = inverse(position->x, RoomSize.width);
+    const double vy = inverse(position->y, RoomSize.height);
+    if (vx == Value(px) && vy == Value(py)) return;
+    char text[MachineTextSize];
+    std::snprintf(text, sizeof text, Formats[node], position->x, position->y);
+    SetStatusText(text);
+    if (vx != Value(px)) SetPropertyAutomated(px, vx);
+    if (vy != Value(py)) SetPropertyAutomated(py, vy);
+}

@@ -1,0 +1,140 @@
+// The reverb machine: two sources and two listeners in a rectangular room. Early
+// reflections come from one image-source tree per source, rendered into one sparse
+// stereo response per source; a four-line delay network fed 601 samples late adds
+// the tail. Property setters only store and mark; rebuilding waits for Update, which
+// runs at the start of each block or idle call under the machine's lock.
+#pragma once
+
+#include "machine/Machine.h"
+#include "reverb/FDN.h"
+#include "reverb/Geometry.h"
+#include "reverb/ImageSource.h"
+#include "reverb/StereoFIR.h"
+
+#include <atomic>
+#include <vector>
+
+class CKestrelGUI;
+struct SKestrelGraphics;
+
+enum {
+    KestrelSrcLeftX,
+    KestrelSrcLeftY,
+    KestrelSrcRightX,
+    KestrelSrcRightY,
+    KestrelDstLeftX,
+    KestrelDstLeftY,
+    KestrelDstRightX,
+    KestrelDstRightY,
+    KestrelRoomWidth,
+    KestrelRoomHeight,
+    KestrelWallAbsorb,
+    KestrelFeedback,
+    KestrelCutoff,
+    KestrelGain,
+    KestrelPropertyCount
+};
+
+// Property names in index order.
+extern "C" const char* const KestrelPropertyNames[KestrelPropertyCount];
+
+// Samples by which the network's input trails the early reflections (the first
+// delay-line length); the convolvers' delay lines are never shorter than this.
+constexpr int KestrelLateDelay = 601;
+
+class CKestrel : public CMachine {
+public:
+    // Asks the host for the sample rate and block size; builds everything at once.
+    CKestrel(CHost* host, SKestrelGraphics* graphics);
+    ~CKestrel() override;
+
+    // audio thread; takes the machine's lock for the whole block.
+    void Work() override;
+    // UI thread; takes the machine's lock around Update.
+    void OnIdle() override;
+    // any thread
+    double GetProperty(int index) override;
+    // any thread; no lock: limits to [0, 1], ignores NaN and ±inf, stores and marks.
+    void SetProperty(int index, double value) override;
+    void GetPropertyName(int index, char* text) override;
+    void GetPropertyValueDisplay(int index, double value, char* text) override;
+    // any thread; takes the machine's lock while the convolvers and network are replaced.
+    void SetSampleRate(int rate) override;
+    void SetBlockSamples(int frames) override;
+    // Ends a program change and rebuilds everything once, under the machine's lock.
+    void AfterSetProgram() override;
+    bool IsSynth() override { return false; }
+
+    static double PropertyToGain(double v);     // linear factor, 0.0001 … 100
+    static double PropertyToFeedback(double v); // 0 … 0.999
+
+    // Rebuilding steps; callers hold the machine's lock.
+    void Update();
+    void ModelRoom();
+    void UpdateDstPos();
+    void ModelFIRs();
+    void ModelFDN();
+    void FreeRays();
+
+    // Room view drag of node 0 … 3 to P (metres, inside the room); the caller holds
+    // the machine's lock. Reports the new values to the host as automation.
+    void MoveNode(int node, const SPos* position);
+
+    // Editor notifications: each does nothing while there is no editor.
+    void UpdateGUIRoom();
+    void UpdateGUIImpulse();
+    void UpdateGUIImpulse2();
+
+    // Read-only views for the editor and tests; hold the machine's lock while reading.
+    int GetSampleRate() const { return SampleRate.load(std::memory_order_relaxed); }
+    int GetFilterLength() const { return FilterLength; }
+    int GetBlockSize() const { return BlockSize.load(std::memory_order_relaxed); }
+    const SSize& GetRoomSize() const { return RoomSize; }
+    double GetReflection() const { return WallReflection; }
+    const SPos& GetSourcePosition(int side) const { return side ? SrcRight : SrcLeft; }
+    const SPos& GetListenerPosition(int side) const { return side ? DstRight : DstLeft; }
+    const CImageSource* GetTree(int side) const { return side ? RightRays : LeftRays; }
+    const CStereoFIR* GetConvolver(int side) const { return side ? RightFIR : LeftFIR; }
+    const CFDN* GetNetwork() const { return Network; }
+    SKestrelGraphics* GetGraphics() const { return Graphics; }
+
+    // How often each rebuild ran since construction: a burst of automation must
+    // cost one rebuild per block, which tests and benchmarks check with these.
+    struct SRebuildCounts {
+        int Room;
+        int Responses;
+        int Network;
+    };
+    SRebuildCounts GetRebuildCounts() const { return Rebuilds; }
+
+private:
+    // Editor side (KestrelEditorBridge.cpp); each does nothing while there is no editor.
+    void DestroyEditor();
+    void PushPropertyToEditor(int index, double value);
+    void SetStatusText(const char* text); // takes the editor's lock around the change
+
+    void CreateProcessors();
+    void DestroyProcessors();
+    double Value(int index) const { return Values[index].load(std::memory_order_relaxed); }
+    SPos Place(double vx, double vy) const;
+
+    CKestrelGUI* Editor;
+    std::atomic<double> Values[KestrelPropertyCount];
+    double ImpulseLengthSeconds;
+    double WallReflection;
+    std::atomic<int> SampleRate;
+    int FilterLength;    // taps of the early responses: sample rate × 0.075
+    int ConvolverLength; // delay-line length: at least KestrelLateDelay
+    std::atomic<int> BlockSize;
+    SPos SrcLeft, SrcRight, DstLeft, DstRight;
+    SSize RoomSize;
+    CImageSource* LeftRays;
+    CImageSource* RightRays;
+    CStereoFIR* LeftFIR;
+    CStereoFIR* RightFIR;
+    CFDN* Network;
+    SKestrelGraphics* Graphics;
+    std::atomic<bool> DirtyEditor, DirtyRoom, DirtyListener, DirtyNetwork;
+    std::vector<double> ResponseLeft, ResponseRight; // scratch for ModelFIRs
+    SRebuildCounts Rebuilds{};
+};

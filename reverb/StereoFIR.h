@@ -1,0 +1,62 @@
+// A pair of impulse responses (left and right output) applied to one input by direct
+// convolution over a delay line, one sample per call. Sparse mode keeps only the
+// non-zero taps and crossfades to a new pair; the same delay line hands back the
+// input of a chosen number of samples ago. No lock: the machine calls it under its own.
+#pragma once
+
+#include <vector>
+
+class CStereoFIR {
+public:
+    CStereoFIR(int length, bool sparse);
+    // Installs the responses (length doubles each) at once, with silent delay lines.
+    CStereoFIR(int length, const double* left, const double* right, bool sparse);
+    ~CStereoFIR();
+
+    // Sparse: crossfades over `crossfade` samples (<= 0: switch at the next sample);
+    // a crossfade already running carries on towards the newest responses.
+    // Dense: copies the responses, no crossfade. Responses are read during the call only.
+    void SetImpulseResponse(const double* left, const double* right, int crossfade);
+
+    // Mono input: adds to *outL and *outR. With `delayed`, the input is stored and
+    // *delayed receives the input of -offset samples ago (1 <= -offset <= length).
+    void Process(double x, double* outL, double* outR, double* delayed, int offset);
+    // Stereo input, always on the dense responses, scaled by the normalising gain.
+    void Process(double xL, double xR, double* outL, double* outR, double* delayed, int offset);
+
+    // Sum of the current left and right tap values at index k (0 without taps).
+    double ImpulseResponse(int k) const;
+    // Normalising gain = 1 / |sum of the dense left response every `step` taps|.
+    void Ping(int step);
+
+    int Length() const { return Length_; }
+    // The current sparse taps of one side (0 left, 1 right), ascending by index.
+    const std::vector<int>& TapIndices(int side) const { return side ? Right.Index : Left.Index; }
+    const std::vector<double>& TapValues(int side) const { return side ? Right.Value : Left.Value; }
+    bool Crossfading() const { return CrossfadeRemaining > 0; }
+
+    CStereoFIR(const CStereoFIR&) = delete;
+    CStereoFIR& operator=(const CStereoFIR&) = delete;
+
+private:
+    struct STaps {
+        std::vector<int> Index; // strictly ascending
+        std::vector<double> Value;
+    };
+
+    double Convolve(const double* line, const STaps& taps) const;
+    int Wrap(long long index) const;
+
+    std::vector<double> LeftLine;
+    std::vector<double> RightLine;
+    int WritePosition;
+    int Length_;
+    STaps Left, Right;
+    STaps PreviousLeft, PreviousRight; // only while a crossfade runs
+    int CrossfadeRemaining;
+    double CrossfadePosition; // weight of the current responses, 0 → 1
+    double CrossfadeStep;
+    bool Sparse;
+    std::vector<double> DenseLeft, DenseRight;
+    double Gain;
+};
