@@ -1,0 +1,77 @@
+// Speed of the reverb machine: steady processing and the rebuilds that automation
+// causes. Real-time factor = seconds of audio processed per second of wall time.
+#include "reverb/Kestrel.h"
+#include "support/FakeHost.h"
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+namespace {
+
+constexpr int Rate = 44100;
+constexpr int Block = 256;
+
+// 10 m × 10 m, no absorption, nodes scattered: the room with the most taps (about
+// 23 a side at 44.1 kHz).
+void MostTaps(CKestrel& k) {
+    const double positions[8] = {0.059, 0.299, 0.968, 0.876, 0.306, 0.859, 0.31, 0.939};
+    for (int i = 0; i < 8; i++) k.SetProperty(i, positions[i]);
+    k.SetProperty(KestrelRoomWidth, 0.0);
+    k.SetProperty(KestrelRoomHeight, 0.0);
+    k.SetProperty(KestrelWallAbsorb, 0.0);
+    k.OnIdle();
+}
+
+void FillNoise(CKestrel& k) {
+    std::mt19937 random(1);
+    std::uniform_real_distribution<double> noise(-1.0, 1.0);
+    CAudioBuffer* in = k.Ports[0]->AudioBuffer;
+    for (int i = 0; i < Block; i++) {
+        in->Left[i] = noise(random);
+        in->Right[i] = noise(random);
+    }
+}
+
+void Work(benchmark::State& state, bool mostTaps) {
+    CFakeHost host;
+    host.SampleRate = Rate;
+    host.BlockSamples = Block;
+    CKestrel k(&host, nullptr);
+    if (mostTaps) MostTaps(k);
+    FillNoise(k);
+    for (auto _ : state) {
+        k.Work();
+        benchmark::DoNotOptimize(k.Ports[1]->AudioBuffer->Left[0]);
+    }
+    state.SetItemsProcessed(state.iterations() * Block);
+    state.counters["realtime_x"] = benchmark::Counter(
+        static_cast<double>(Block) / Rate, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["taps_left"] = static_cast<double>(k.GetConvolver(0)->TapIndices(0).size());
+}
+
+void BM_WorkDefaults(benchmark::State& state) { Work(state, false); }
+void BM_WorkMostTaps(benchmark::State& state) { Work(state, true); }
+
+void BM_ModelRoom(benchmark::State& state) {
+    CFakeHost host;
+    CKestrel k(&host, nullptr);
+    if (state.range(0)) MostTaps(k);
+    CMutexLock lock(&k);
+    for (auto _ : state) k.ModelRoom();
+}
+
+void BM_ModelFIRs(benchmark::State& state) {
+    CFakeHost host;
+    CKestrel k(&host, nullptr);
+    if (state.range(0)) MostTaps(k);
+    CMutexLock lock(&k);
+    for (auto _ : state) k.ModelFIRs();
+}
+
+} // namespace
+
+BENCHMARK(BM_WorkDefaults)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WorkMostTaps)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ModelRoom)->Arg(0)->Arg(1)->ArgName("most_taps")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ModelFIRs)->Arg(0)->Arg(1)->ArgName("most_taps")->Unit(benchmark::kMicrosecond);
