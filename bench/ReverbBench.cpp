@@ -16,7 +16,8 @@ constexpr int Block = 256;
 // 23 a side at 44.1 kHz).
 void MostTaps(CKestrel& k) {
     const double positions[8] = {0.059, 0.299, 0.968, 0.876, 0.306, 0.859, 0.31, 0.939};
-    for (int i = 0; i < 8; i++) k.SetProperty(i, positions[i]);
+    for (int i = 0; i < 8; i++)
+        k.SetProperty(i, positions[i]);
     k.SetProperty(KestrelRoomWidth, 0.0);
     k.SetProperty(KestrelRoomHeight, 0.0);
     k.SetProperty(KestrelWallAbsorb, 0.0);
@@ -50,15 +51,20 @@ void Work(benchmark::State& state, bool mostTaps) {
     state.counters["taps_left"] = static_cast<double>(k.GetConvolver(0)->TapIndices(0).size());
 }
 
-void BM_WorkDefaults(benchmark::State& state) { Work(state, false); }
-void BM_WorkMostTaps(benchmark::State& state) { Work(state, true); }
+void BM_WorkDefaults(benchmark::State& state) {
+    Work(state, false);
+}
+void BM_WorkMostTaps(benchmark::State& state) {
+    Work(state, true);
+}
 
 void BM_ModelRoom(benchmark::State& state) {
     CFakeHost host;
     CKestrel k(&host, nullptr);
     if (state.range(0)) MostTaps(k);
     CMutexLock lock(&k);
-    for (auto _ : state) k.ModelRoom();
+    for (auto _ : state)
+        k.ModelRoom();
 }
 
 void BM_ModelFIRs(benchmark::State& state) {
@@ -66,7 +72,8 @@ void BM_ModelFIRs(benchmark::State& state) {
     CKestrel k(&host, nullptr);
     if (state.range(0)) MostTaps(k);
     CMutexLock lock(&k);
-    for (auto _ : state) k.ModelFIRs();
+    for (auto _ : state)
+        k.ModelFIRs();
 }
 
 } // namespace

@@ -11,5 +11,6 @@
 #include <windows.h>
 #else
 #include "platform/Kernel.h"
+#include "platform/Resources.h"
 #include "platform/Win32Types.h"
 #endif

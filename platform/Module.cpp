@@ -1,0 +1,6 @@
+#include "platform/Module.h"
+
+extern "C" {
+HINSTANCE hInstance = nullptr;
+HINSTANCE AppInstance = nullptr;
+}
