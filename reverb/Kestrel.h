@@ -64,6 +64,8 @@ public:
     // Ends a program change and rebuilds everything once, under the machine's lock.
     void AfterSetProgram() override;
     bool IsSynth() override { return false; }
+    // UI thread: the background picture's size, with or without an editor.
+    bool GetGUIRect(short* top, short* left, short* right, short* bottom) override;
 
     static double PropertyToGain(double v);     // linear factor, 0.0001 … 100
     static double PropertyToFeedback(double v); // 0 … 0.999

@@ -1,6 +1,7 @@
 // The machine's side of its editor. Until an editor has been created (the editor
 // library provides CreateGUI), the editor pointer is null and every notification
 // returns at once, so the reverb runs and tests without any window system.
+#include "graphics/FrameBuffer.h"
 #include "reverb/Kestrel.h"
 
 void CKestrel::DestroyEditor() {
@@ -26,4 +27,13 @@ void CKestrel::UpdateGUIImpulse() {
 
 void CKestrel::UpdateGUIImpulse2() {
     if (!Editor) return;
+}
+
+bool CKestrel::GetGUIRect(short* top, short* left, short* right, short* bottom) {
+    if (!Graphics || !Graphics->Background) return false;
+    *top = 0;
+    *left = 0;
+    *right = static_cast<short>(Graphics->Background->GetWidth());
+    *bottom = static_cast<short>(Graphics->Background->GetHeight());
+    return true;
 }

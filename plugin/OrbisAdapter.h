@@ -1,0 +1,56 @@
+// Presents one machine to a VST 2.4 host: one object is both the effect and its
+// editor. Owns the machine. Takes no lock itself: the machine guards its blocks.
+#pragma once
+
+#include "machine/Machine.h"
+#include "plugin/AudioEffect.h"
+
+class COrbisAdapter : public AudioEffectX, public AEffEditor {
+public:
+    COrbisAdapter(CMachine* machine, audioMasterCallback audioMaster, VstInt32 uniqueID);
+    ~COrbisAdapter() override;
+
+    // Serves both the effect's and the editor's close: hides the editor if open.
+    void close() override;
+    void setSampleRate(float rate) override;
+    void setBlockSize(VstInt32 frames) override;
+    // audio thread
+    void processReplacing(float** inputs, float** outputs, VstInt32 frames) override;
+    void processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames) override;
+    void setParameter(VstInt32 index, float value) override;
+    float getParameter(VstInt32 index) override;
+    void setParameterAutomated(VstInt32 index, float value) override;
+    VstInt32 getProgram() override;
+    void setProgram(VstInt32 program) override;
+    void setProgramName(char* name) override;
+    void getProgramName(char* name) override;
+    void getParameterLabel(VstInt32 index, char* label) override;
+    void getParameterDisplay(VstInt32 index, char* text) override;
+    void getParameterName(VstInt32 index, char* text) override;
+    bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
+    bool beginSetProgram() override;
+    bool endSetProgram() override;
+    VstInt32 beginLoadBank(VstPatchChunkInfo*) override { return 1; }
+    VstInt32 beginLoadProgram(VstPatchChunkInfo*) override { return 1; }
+    // audio thread: note on/off into the first port's control buffer, if it has one.
+    VstInt32 processEvents(VstEvents* events) override;
+    bool getVendorString(char* text) override;
+    bool getProductString(char* text) override;
+
+    // Editor (UI thread).
+    bool getRect(ERect** rect) override;
+    bool open(void* parent) override;
+    void idle() override;
+
+    CMachine* GetMachine() { return Machine; }
+
+private:
+    template <typename Sample> void Process(Sample** inputs, Sample** outputs, VstInt32 frames);
+
+    CMachine* Machine;
+    CPort* InputPort;
+    CPort* OutputPort;
+    HWND EditorWindow;
+    int LastBlockFrames;
+    ERect EditorRect;
+};
