@@ -135,48 +135,29 @@ float AudioEffect::getParameterClass(AEffect* e, VstInt32 index) {
 VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                   float opt) {
     char* text = static_cast<char*>(ptr);
+    // Each case delegates in one line; calls without an answer answer 0.
+    const VstInt32 v = static_cast<VstInt32>(value);
     switch (opcode) {
-    case effOpen: open(); return 0;
-    case effClose: close(); return 0;
-    case effSetProgram:
-        if (value < numPrograms) setProgram(static_cast<VstInt32>(value));
-        return 0;
+    case effOpen: return open(), 0;
+    case effClose: return close(), 0;
+    case effSetProgram: return value < numPrograms ? (setProgram(v), 0) : 0;
     case effGetProgram: return getProgram();
-    case effSetProgramName:
-        if (text) setProgramName(text);
-        return 0;
-    case effGetProgramName:
-        if (text) getProgramName(text);
-        return 0;
-    case effGetParamLabel:
-        if (text) getParameterLabel(index, text);
-        return 0;
-    case effGetParamDisplay:
-        if (text) getParameterDisplay(index, text);
-        return 0;
-    case effGetParamName:
-        if (text) getParameterName(index, text);
-        return 0;
+    case effSetProgramName: return text ? (setProgramName(text), 0) : 0;
+    case effGetProgramName: return text ? (getProgramName(text), 0) : 0;
+    case effGetParamLabel: return text ? (getParameterLabel(index, text), 0) : 0;
+    case effGetParamDisplay: return text ? (getParameterDisplay(index, text), 0) : 0;
+    case effGetParamName: return text ? (getParameterName(index, text), 0) : 0;
     case effGetVu: return static_cast<VstIntPtr>(getVu() * 32767.0f);
-    case effSetSampleRate: setSampleRate(opt); return 0;
-    case effSetBlockSize: setBlockSize(static_cast<VstInt32>(value)); return 0;
-    case effMainsChanged:
-        if (value)
-            resume();
-        else
-            suspend();
-        return 0;
+    case effSetSampleRate: return setSampleRate(opt), 0;
+    case effSetBlockSize: return setBlockSize(v), 0;
+    case effMainsChanged: return value ? (resume(), 0) : (suspend(), 0);
     case effEditGetRect: return editor && ptr ? editor->getRect(static_cast<ERect**>(ptr)) : 0;
     case effEditOpen: return editor && editor->open(ptr) ? 1 : 0;
-    case effEditClose:
-        if (editor) editor->close();
-        return 0;
-    case effEditIdle:
-        if (editor) editor->idle();
-        return 0;
+    case effEditClose: return editor ? (editor->close(), 0) : 0;
+    case effEditIdle: return editor ? (editor->idle(), 0) : 0;
     case effIdentify: return CCONST('N', 'v', 'E', 'f');
     case effGetChunk: return ptr ? getChunk(static_cast<void**>(ptr), index != 0) : 0;
-    case effSetChunk: return ptr ? setChunk(ptr, static_cast<VstInt32>(value), index != 0) : 0;
+    case effSetChunk: return ptr ? setChunk(ptr, v, index != 0) : 0;
     default: return 0;
     }
 }

@@ -16,10 +16,7 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
     case effGetPlugCategory: return getPlugCategory();
     case effSetSpeakerArrangement:
         return setSpeakerArrangement(reinterpret_cast<void*>(value), ptr);
-    case effSetBlockSizeAndSampleRate:
-        setBlockSize(v);
-        setSampleRate(opt);
-        return 0;
+    case effSetBlockSizeAndSampleRate: return setBlockSize(v), setSampleRate(opt), 0;
     case effSetBypass: return setBypass(value != 0);
     case effGetEffectName: return text ? getEffectName(text) : 0;
     case effGetVendorString: return text ? getVendorString(text) : 0;
