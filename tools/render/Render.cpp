@@ -1,0 +1,282 @@
+// kestrel-render: renders audio files through a VST 2.4 plug-in (by default the
+// BM Kestrel built next to it), loaded and driven as a host drives it.
+#include "AudioFile.h"
+#include "DemoSignal.h"
+#include "Plot.h"
+#include "VstHost.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits.h>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const Usage =
+    "usage: kestrel-render [options] [INPUT] [OUTPUT]\n"
+    "  renders INPUT (any file libsndfile reads; mono feeds both inputs) through a VST 2.4\n"
+    "  plug-in into OUTPUT (.wav, .flac, .aiff or .ogg)\n"
+    "options:\n"
+    "  --plugin PATH       the plug-in (default: BMKestrel.so beside this program)\n"
+    "  --param NAME=VALUE  set a parameter by name or index to a value from 0 to 1 (repeatable)\n"
+    "  --list-params       print the parameters with their values and display texts\n"
+    "  --rate HZ           sample rate without an input file (default 44100)\n"
+    "  --block N           frames per process call (default 512)\n"
+    "  --tail SECONDS      silence rendered after the input (default: until the tail is\n"
+    "                      below -90 dB, at most 30 s)\n"
+    "  --demo              render a built-in dry signal instead of INPUT (then OUTPUT only)\n"
+    "  --dry FILE          with --demo, also write the dry signal\n"
+    "  --ir PNG            measure the impulse response and plot it\n"
+    "  --quiet             no progress bar and no summary\n";
+
+struct SOptions {
+    std::string Plugin, Input, Output, Dry, Ir;
+    std::vector<std::string> Params;
+    bool List = false, Demo = false, Quiet = false;
+    int Rate = 0, Block = 512;
+    double Tail = -1;
+};
+
+struct SUsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+std::string DefaultPlugin() {
+    char self[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return "BMKestrel.so";
+    self[n] = 0;
+    std::string dir(self);
+    dir = dir.substr(0, dir.find_last_of('/'));
+    // build/tools/render/kestrel-render or build/kestrel-render: the .so sits in build/.
+    for (const std::string& candidate : {dir + "/BMKestrel.so", dir + "/../../BMKestrel.so"})
+        if (access(candidate.c_str(), R_OK) == 0) return candidate;
+    return dir + "/BMKestrel.so";
+}
+
+double Number(const std::string& text, const char* what) {
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end || !std::isfinite(v))
+        throw SUsageError(std::string("bad ") + what + " '" + text + "'");
+    return v;
+}
+
+SOptions Parse(int argc, char** argv) {
+    SOptions o;
+    std::vector<std::string> positional;
+    for (int i = 1; i < argc; i++) {
+        const std::string a = argv[i];
+        auto next = [&]() -> std::string {
+            if (i + 1 >= argc) throw SUsageError(a + " needs a value");
+            return argv[++i];
+        };
+        if (a == "--help" || a == "-h") {
+            std::fputs(Usage, stdout);
+            std::exit(0);
+        } else if (a == "--plugin") {
+            o.Plugin = next();
+        } else if (a == "--param") {
+            o.Params.push_back(next());
+        } else if (a == "--list-params") {
+            o.List = true;
+        } else if (a == "--rate") {
+            const double r = Number(next(), "sample rate");
+            if (r < 1000 || r > 768000 || r != std::floor(r))
+                throw SUsageError("bad sample rate: a whole number of Hz from 1000 to 768000");
+            o.Rate = static_cast<int>(r);
+        } else if (a == "--block") {
+            const double b = Number(next(), "block size");
+            if (b < 1 || b > 65536 || b != std::floor(b))
+                throw SUsageError("bad block size: a whole number from 1 to 65536");
+            o.Block = static_cast<int>(b);
+        } else if (a == "--tail") {
+            o.Tail = Number(next(), "tail length");
+            if (o.Tail < 0 || o.Tail > 600) throw SUsageError("bad tail length: 0 to 600 seconds");
+        } else if (a == "--demo") {
+            o.Demo = true;
+        } else if (a == "--dry") {
+            o.Dry = next();
+        } else if (a == "--ir") {
+            o.Ir = next();
+        } else if (a == "--quiet") {
+            o.Quiet = true;
+        } else if (a.size() > 1 && a[0] == '-') {
+            throw SUsageError("unknown option " + a);
+        } else {
+            positional.push_back(a);
+        }
+    }
+    if (o.Demo) {
+        if (positional.size() > 1) throw SUsageError("--demo takes only OUTPUT");
+        if (!positional.empty()) o.Output = positional[0];
+    } else {
+        if (positional.size() > 2) throw SUsageError("too many files");
+        if (!positional.empty()) o.Input = positional[0];
+        if (positional.size() == 2) o.Output = positional[1];
+        if (!o.Input.empty() && o.Output.empty()) throw SUsageError("no OUTPUT file for " + o.Input);
+    }
+    if (!o.Dry.empty() && !o.Demo) throw SUsageError("--dry goes with --demo");
+    if (o.Input.empty() && !o.Demo && o.Ir.empty() && !o.List)
+        throw SUsageError("nothing to do: give INPUT and OUTPUT, --demo, --ir or --list-params");
+    if (o.Plugin.empty()) o.Plugin = DefaultPlugin();
+    return o;
+}
+
+void ApplyParams(CVstHost& host, const std::vector<std::string>& params) {
+    for (const std::string& p : params) {
+        const size_t eq = p.find('=');
+        if (eq == std::string::npos) throw SUsageError("--param wants NAME=VALUE, got '" + p + "'");
+        const std::string name = p.substr(0, eq), text = p.substr(eq + 1);
+        const int index = host.FindParameter(name);
+        char* end = nullptr;
+        const double v = std::strtod(text.c_str(), &end);
+        if (text.empty() || *end || !(v >= 0 && v <= 1))
+            throw SUsageError("bad value '" + text + "' for parameter '" + name +
+                              "': a number from 0 to 1");
+        host.SetParameter(index, static_cast<float>(v));
+    }
+}
+
+class CProgress {
+public:
+    CProgress(bool show, double seconds) : Show(show && isatty(2) && seconds > 5), Last(-1) {}
+    void Update(double fraction) {
+        if (!Show) return;
+        const int percent = static_cast<int>(fraction * 100);
+        if (percent == Last) return;
+        Last = percent;
+        const int filled = percent * 40 / 100;
+        std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "########################################",
+                     40 - filled, "", percent);
+        std::fflush(stderr);
+    }
+    ~CProgress() {
+        if (Show && Last >= 0) std::fputs("\r\033[K", stderr);
+    }
+
+private:
+    bool Show;
+    int Last;
+};
+
+// Input, then silence until the tail has fallen below -90 dB (or for `tail` seconds).
+SStereo Render(CVstHost& host, const SStereo& dry, double tail, bool quiet, double* tailSeconds) {
+    const int rate = dry.SampleRate;
+    const float threshold = 3.1622776e-5f; // -90 dBFS
+    const size_t chunk = 4096;
+    const size_t cap = static_cast<size_t>((tail >= 0 ? tail : 30.0) * rate);
+    SStereo wet;
+    wet.SampleRate = rate;
+    wet.Left.resize(dry.Frames());
+    wet.Right.resize(dry.Frames());
+    CProgress progress(!quiet, dry.Frames() / double(rate));
+    for (size_t at = 0; at < dry.Frames(); at += chunk) {
+        const int n = static_cast<int>(std::min(chunk, dry.Frames() - at));
+        host.Process(&dry.Left[at], &dry.Right[at], &wet.Left[at], &wet.Right[at], n);
+        progress.Update(double(at + n) / dry.Frames());
+    }
+    size_t lastLoud = 0, quietRun = 0;
+    std::vector<float> silence(chunk, 0.0f), l(chunk), r(chunk);
+    for (size_t done = 0; done < cap;) {
+        const int n = static_cast<int>(std::min(chunk, cap - done));
+        host.Process(silence.data(), silence.data(), l.data(), r.data(), n);
+        bool loud = false;
+        for (int i = 0; i < n; i++)
+            if (std::fabs(l[i]) >= threshold || std::fabs(r[i]) >= threshold) {
+                loud = true;
+                lastLoud = done + i + 1;
+            }
+        wet.Left.insert(wet.Left.end(), l.begin(), l.begin() + n);
+        wet.Right.insert(wet.Right.end(), r.begin(), r.begin() + n);
+        done += n;
+        quietRun = loud ? 0 : quietRun + n;
+        // By default stop after half a second below -90 dB.
+        if (tail < 0 && quietRun >= static_cast<size_t>(rate / 2)) break;
+    }
+    if (tail < 0) {
+        wet.Left.resize(dry.Frames() + lastLoud);
+        wet.Right.resize(dry.Frames() + lastLoud);
+    }
+    *tailSeconds = lastLoud / double(rate);
+    return wet;
+}
+
+double PeakDb(const SStereo& s) {
+    float peak = 0;
+    for (size_t i = 0; i < s.Frames(); i++)
+        peak = std::max({peak, std::fabs(s.Left[i]), std::fabs(s.Right[i])});
+    return peak > 0 ? 20 * std::log10(peak) : -INFINITY;
+}
+
+int Run(const SOptions& o) {
+    SStereo dry;
+    if (!o.Input.empty()) {
+        dry = ReadAudio(o.Input);
+        if (o.Rate && o.Rate != dry.SampleRate)
+            throw SUsageError("'" + o.Input + "' is " + std::to_string(dry.SampleRate) +
+                              " Hz; --rate does not resample");
+    } else {
+        dry.SampleRate = o.Rate ? o.Rate : 44100;
+        if (o.Demo) dry = DemoSignal(dry.SampleRate);
+    }
+    auto host = std::make_unique<CVstHost>(o.Plugin, dry.SampleRate, o.Block);
+    ApplyParams(*host, o.Params);
+    if (o.List) {
+        for (const SParameterInfo& p : host->Parameters())
+            std::printf("%3d  %-10s %.6f  %s\n", p.Index, ("\"" + p.Name + "\"").c_str(), p.Value,
+                        p.Display.c_str());
+    }
+    if (!o.Ir.empty()) {
+        // The response to one full-scale sample in both inputs, on a fresh instance.
+        CVstHost measuring(o.Plugin, dry.SampleRate, o.Block);
+        ApplyParams(measuring, o.Params);
+        SStereo pulse;
+        pulse.SampleRate = dry.SampleRate;
+        pulse.Left.assign(1, 1.0f);
+        pulse.Right.assign(1, 1.0f);
+        double tail = 0;
+        SStereo response = Render(measuring, pulse, o.Tail, true, &tail);
+        PlotImpulseResponse(o.Ir, response, 75.0);
+        if (!o.Quiet) std::printf("impulse response: %s\n", o.Ir.c_str());
+    }
+    if (o.Output.empty()) return 0;
+    if (!o.Dry.empty()) WriteAudio(o.Dry, dry);
+    const auto start = std::chrono::steady_clock::now();
+    double tail = 0;
+    const SStereo wet = Render(*host, dry, o.Tail, o.Quiet, &tail);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    WriteAudio(o.Output, wet);
+    if (!o.Quiet) {
+        const double audio = wet.Frames() / double(wet.SampleRate);
+        std::printf("%s: %.1f s at %d Hz, peak %.1f dBFS, tail %.2f s to -90 dB, "
+                    "rendered %.0fx faster than real time\n",
+                    o.Output.c_str(), audio, wet.SampleRate, PeakDb(wet), tail,
+                    seconds > 0 ? audio / seconds : 0.0);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(Parse(argc, argv));
+    } catch (const SUsageError& e) {
+        std::fprintf(stderr, "kestrel-render: %s\n%s", e.what(), "(kestrel-render --help)\n");
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "kestrel-render: %s\n", e.what());
+        return 1;
+    }
+}
