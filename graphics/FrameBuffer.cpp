@@ -1,6 +1,8 @@
 #include "graphics/FrameBuffer.h"
+#include "graphics/BackBuffer.h"
 
 #include <cstring>
+#include <memory>
 
 CFrameBuffer::CFrameBuffer(int width, int height, bool alpha)
     : ClipLeft(0), ClipRight(width - 1), ClipTop(0), ClipBottom(height - 1),
@@ -157,4 +159,78 @@ void CFrameBuffer::TextureFill(CFrameBuffer* destination, int ox, int oy) {
             d[2] = s[2];
         }
     }
+}
+
+namespace {
+
+// 24-bit DIB rows, each padded to four bytes, pixels in blue, green, red order.
+size_t DibStride(int width) {
+    return (static_cast<size_t>(width) * 3 + 3) & ~static_cast<size_t>(3);
+}
+
+void TopDownHeader(BITMAPINFO& info, int width, int height) {
+    info = BITMAPINFO{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+}
+
+} // namespace
+
+void CFrameBuffer::Draw(CBackBuffer* back, int, int y, int, int h) {
+    if (!back || !Data || Alpha) return;
+    if (y < 0) {
+        h += y;
+        y = 0;
+    }
+    if (y + h > Height) h = Height - y;
+    if (h <= 0) return;
+    const size_t stride = DibStride(Width);
+    std::unique_ptr<unsigned char[]> rows(new unsigned char[stride * h]());
+    for (int r = 0; r < h; r++) {
+        const unsigned char* s = Data + static_cast<size_t>(y + r) * Width * 3;
+        unsigned char* d = rows.get() + r * stride;
+        for (int x = 0; x < Width; x++, s += 3, d += 3) {
+            d[0] = s[2];
+            d[1] = s[1];
+            d[2] = s[0];
+        }
+    }
+    BITMAPINFO info;
+    TopDownHeader(info, Width, Height);
+    SetDIBits(back->GetDC(), back->GetBitmap(), static_cast<UINT>(Height - y - h),
+              static_cast<UINT>(h), rows.get(), &info, DIB_RGB_COLORS);
+}
+
+void CFrameBuffer::Draw(CBackBuffer* back) {
+    Draw(back, 0, 0, Width, Height);
+}
+
+void CFrameBuffer::TextureFill(CBackBuffer* back, int ox, int oy) {
+    if (!back || !Data || Width <= 0 || Height <= 0) return;
+    const int bw = back->GetWidth(), bh = back->GetHeight();
+    if (bw <= 0 || bh <= 0) return;
+    ox = (ox % Width + Width) % Width;
+    oy = (oy % Height + Height) % Height;
+    const int bpp = BytesPerPixel();
+    const size_t stride = DibStride(bw);
+    std::unique_ptr<unsigned char[]> rows(new unsigned char[stride * bh]());
+    for (int j = 0; j < bh; j++) {
+        const int sy = (oy + j) % Height;
+        unsigned char* d = rows.get() + j * stride;
+        for (int i = 0; i < bw; i++, d += 3) {
+            const unsigned char* s =
+                Data + (static_cast<size_t>(sy) * Width + (ox + i) % Width) * bpp;
+            d[0] = s[2];
+            d[1] = s[1];
+            d[2] = s[0];
+        }
+    }
+    BITMAPINFO info;
+    TopDownHeader(info, bw, bh);
+    SetDIBits(back->GetDC(), back->GetBitmap(), 0, static_cast<UINT>(bh), rows.get(), &info,
+              DIB_RGB_COLORS);
 }

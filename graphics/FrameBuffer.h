@@ -44,6 +44,12 @@ public:
     // Covers destination with this picture as a tile shifted by (ox, oy); both without alpha.
     void TextureFill(CFrameBuffer* destination, int ox, int oy);
 
+    // Into a window's back buffer (this buffer without alpha): whole rows y … y+h−1,
+    // whatever x and w say; all rows; or tiled over the whole bitmap.
+    void Draw(CBackBuffer* back, int x, int y, int w, int h);
+    void Draw(CBackBuffer* back);
+    void TextureFill(CBackBuffer* back, int ox, int oy);
+
     // Decoder (PngDecoder.cpp). Each failure throws a const char* message.
     void LoadPNG(const unsigned char* data, unsigned int length);
     void LoadPNGHeader(const unsigned char* data, unsigned int length);

@@ -124,13 +124,9 @@ void OutputDebugStringA(LPCSTR text) {
     if (std::getenv("KESTREL_DEBUG")) std::fputs(text, stderr);
 }
 
-namespace KestrelTesting {
-
-std::string TakeDebugOutput() {
+std::string KestrelTesting::TakeDebugOutput() {
     std::lock_guard<std::mutex> lock(DebugGuard);
     std::string taken;
     taken.swap(DebugLog);
     return taken;
 }
-
-} // namespace KestrelTesting

@@ -10,7 +10,9 @@
 #endif
 #include <windows.h>
 #else
+#include "platform/Gdi.h"
 #include "platform/Kernel.h"
 #include "platform/Resources.h"
+#include "platform/User.h"
 #include "platform/Win32Types.h"
 #endif

@@ -22,7 +22,8 @@ SResult RunRender(const std::string& arguments) {
     FILE* pipe = popen(command.c_str(), "r");
     std::string output;
     char buffer[512];
-    while (pipe && fgets(buffer, sizeof buffer, pipe)) output += buffer;
+    while (pipe && fgets(buffer, sizeof buffer, pipe))
+        output += buffer;
     const int status = pipe ? pclose(pipe) : -1;
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
@@ -71,7 +72,8 @@ TEST(Render, AShortFileThroughThePlugin) {
     EXPECT_EQ(info.samplerate, 44100);
     // The mono input feeds both sources; the left listener hears the left source first,
     // 644 samples later at 0.333, and nothing before.
-    for (int i = 0; i < 644; i++) ASSERT_EQ(wet[2 * i], 0.0f) << i;
+    for (int i = 0; i < 644; i++)
+        ASSERT_EQ(wet[2 * i], 0.0f) << i;
     EXPECT_NEAR(wet[2 * 644], 0.333f, 1e-6);
 }
 

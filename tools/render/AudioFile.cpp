@@ -46,7 +46,8 @@ void WriteAudio(const std::string& path, const SStereo& audio) {
         interleaved[2 * i] = audio.Left[i];
         interleaved[2 * i + 1] = audio.Right[i];
     }
-    const sf_count_t wrote = sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(audio.Frames()));
+    const sf_count_t wrote =
+        sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(audio.Frames()));
     sf_close(file);
     if (wrote != static_cast<sf_count_t>(audio.Frames()))
         throw std::runtime_error("could not write all of '" + path + "'");

@@ -60,7 +60,8 @@ std::vector<float> Hat(int rate, SNoise& noise) {
 std::vector<float> Pluck(int rate, double frequency, SNoise& noise) {
     const size_t period = static_cast<size_t>(rate / frequency);
     std::vector<float> line(period > 1 ? period : 2);
-    for (float& v : line) v = noise.Next();
+    for (float& v : line)
+        v = noise.Next();
     std::vector<float> out(rate);
     for (size_t i = 0; i < out.size(); i++) {
         const size_t k = i % line.size();

@@ -28,7 +28,8 @@ void WritePng(const std::string& path, const CCanvas& canvas) {
     png_write_info(png, info);
     const auto bytes = canvas.Bytes(false);
     for (int y = 0; y < canvas.Height(); y++)
-        png_write_row(png, const_cast<png_bytep>(bytes.data() + static_cast<size_t>(y) * canvas.Width() * 3));
+        png_write_row(
+            png, const_cast<png_bytep>(bytes.data() + static_cast<size_t>(y) * canvas.Width() * 3));
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     std::fclose(file);
@@ -45,7 +46,9 @@ void PlotImpulseResponse(const std::string& path, const SStereo& response, doubl
     CCanvas c(width, height, Rgb(0x262B31));
     c.Rect(left, top, plotW, plotH, Rgb(0x1B1F24));
 
-    auto xOf = [&](double ms) { return left + static_cast<int>(std::lround(ms / totalMs * plotW)); };
+    auto xOf = [&](double ms) {
+        return left + static_cast<int>(std::lround(ms / totalMs * plotW));
+    };
     auto yOf = [&](double db) {
         const double clamped = std::clamp(db, floorDb, 0.0);
         return top + static_cast<int>(std::lround(clamped / floorDb * plotH));
@@ -84,8 +87,10 @@ void PlotImpulseResponse(const std::string& path, const SStereo& response, doubl
     // The curve: per column, the peak of both channels over the samples it covers.
     int previousY = -1;
     for (int x = 0; x < plotW; x++) {
-        const size_t from = static_cast<size_t>(x / double(plotW) * totalMs / 1000.0 * response.SampleRate);
-        const size_t to = static_cast<size_t>((x + 1) / double(plotW) * totalMs / 1000.0 * response.SampleRate);
+        const size_t from =
+            static_cast<size_t>(x / double(plotW) * totalMs / 1000.0 * response.SampleRate);
+        const size_t to =
+            static_cast<size_t>((x + 1) / double(plotW) * totalMs / 1000.0 * response.SampleRate);
         float peak = 0;
         for (size_t i = from; i < to && i < response.Frames(); i++)
             peak = std::max({peak, std::fabs(response.Left[i]), std::fabs(response.Right[i])});
@@ -96,7 +101,8 @@ void PlotImpulseResponse(const std::string& path, const SStereo& response, doubl
         const int y = yOf(20 * std::log10(peak));
         c.Rect(left + x, y, 1, top + plotH - y, Rgb(0x5AA0D8, 0.35));
         const int y0 = previousY < 0 ? y : previousY;
-        for (int yy = std::min(y, y0); yy <= std::max(y, y0); yy++) c.Rect(left + x, yy, 1, 1, Rgb(0xF4F1EA));
+        for (int yy = std::min(y, y0); yy <= std::max(y, y0); yy++)
+            c.Rect(left + x, yy, 1, 1, Rgb(0xF4F1EA));
         previousY = y;
     }
     WritePng(path, c);

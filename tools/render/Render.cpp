@@ -123,7 +123,8 @@ SOptions Parse(int argc, char** argv) {
         if (positional.size() > 2) throw SUsageError("too many files");
         if (!positional.empty()) o.Input = positional[0];
         if (positional.size() == 2) o.Output = positional[1];
-        if (!o.Input.empty() && o.Output.empty()) throw SUsageError("no OUTPUT file for " + o.Input);
+        if (!o.Input.empty() && o.Output.empty())
+            throw SUsageError("no OUTPUT file for " + o.Input);
     }
     if (!o.Dry.empty() && !o.Demo) throw SUsageError("--dry goes with --demo");
     if (o.Input.empty() && !o.Demo && o.Ir.empty() && !o.List)
@@ -156,8 +157,8 @@ public:
         if (percent == Last) return;
         Last = percent;
         const int filled = percent * 40 / 100;
-        std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "########################################",
-                     40 - filled, "", percent);
+        std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled,
+                     "########################################", 40 - filled, "", percent);
         std::fflush(stderr);
     }
     ~CProgress() {

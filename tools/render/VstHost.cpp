@@ -14,7 +14,8 @@ CVstHost* Building = nullptr;
 int BuildingRate = 44100, BuildingBlock = 512;
 
 std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
@@ -35,7 +36,8 @@ CVstHost::CVstHost(const std::string& path, int sampleRate, int blockSize)
     if (!entry) entry = reinterpret_cast<Entry>(dlsym(Library, "main"));
     if (!entry) {
         dlclose(Library);
-        throw std::runtime_error("'" + path + "' is not a VST 2.4 plug-in (no VSTPluginMain or main)");
+        throw std::runtime_error("'" + path +
+                                 "' is not a VST 2.4 plug-in (no VSTPluginMain or main)");
     }
     Building = this;
     BuildingRate = sampleRate;
@@ -54,7 +56,8 @@ CVstHost::CVstHost(const std::string& path, int sampleRate, int blockSize)
     Dispatch(effSetBlockSize, 0, blockSize);
     Dispatch(effMainsChanged, 0, 1);
     Dispatch(effStartProcess);
-    for (auto& s : Scratch) s.assign(blockSize, 0.0f);
+    for (auto& s : Scratch)
+        s.assign(blockSize, 0.0f);
 }
 
 CVstHost::~CVstHost() {
@@ -121,12 +124,15 @@ int CVstHost::FindParameter(const std::string& key) {
     if (prefix.empty())
         throw std::runtime_error("unknown parameter '" + key + "' (see --list-params)");
     std::string which;
-    for (int i : prefix) which += " " + std::to_string(i);
+    for (int i : prefix)
+        which += " " + std::to_string(i);
     throw std::runtime_error("parameter name '" + key + "' is ambiguous: use its index, one of" +
                              which);
 }
 
-void CVstHost::SetParameter(int index, float value) { Plugin->setParameter(Plugin, index, value); }
+void CVstHost::SetParameter(int index, float value) {
+    Plugin->setParameter(Plugin, index, value);
+}
 
 std::string CVstHost::VendorString() {
     char text[256] = "";

@@ -1,0 +1,192 @@
+#include "platform/Testing.h"
+#include "platform/Presenter.h"
+#include "platform/WindowState.h"
+
+#include <mutex>
+#include <utility>
+
+using namespace KestrelWin32;
+
+namespace {
+
+using Lock = std::lock_guard<std::recursive_mutex>;
+
+std::vector<std::string> Boxes, Opens;
+bool Capturing = false;
+
+LRESULT HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The deepest visible, enabled window under (x, y) of `w`'s outer rectangle.
+SWindow* Hit(SWindow* w, int& x, int& y) {
+    for (auto it = w->Children.rbegin(); it != w->Children.rend(); ++it) {
+        SWindow* c = *it;
+        const int cx = x - w->Border() - c->X, cy = y - w->Border() - c->Y;
+        if (c->Visible && c->Enabled && cx >= 0 && cy >= 0 && cx < c->Width && cy < c->Height) {
+            x = cx;
+            y = cy;
+            return Hit(c, x, y);
+        }
+    }
+    return w;
+}
+
+// (x, y) in `w`'s outer rectangle, measured from the top window's outer corner.
+void Offset(SWindow* w, int& x, int& y) {
+    for (SWindow* p = w; p->Parent; p = p->Parent) {
+        x += p->X + p->Parent->Border();
+        y += p->Y + p->Parent->Border();
+    }
+}
+
+} // namespace
+
+namespace KestrelTesting {
+
+std::vector<std::string> TakeMessageBoxes() {
+    Lock lock(State().Lock);
+    return std::exchange(Boxes, {});
+}
+
+void RecordMessageBox(const std::string& caption, const std::string& text) {
+    Lock lock(State().Lock);
+    Boxes.push_back(caption + ": " + text);
+}
+
+void CaptureShellOpens(bool on) {
+    Lock lock(State().Lock);
+    Capturing = on;
+}
+
+bool RecordShellOpen(const std::string& address) {
+    Lock lock(State().Lock);
+    if (Capturing) Opens.push_back(address);
+    return Capturing;
+}
+
+std::vector<std::string> TakeShellOpens() {
+    Lock lock(State().Lock);
+    return std::exchange(Opens, {});
+}
+
+HWND CreateHostWindow(int width, int height) {
+    static const bool registered = [] {
+        WNDCLASSEXA c{};
+        c.cbSize = sizeof c;
+        c.lpfnWndProc = HostProcedure;
+        c.lpszClassName = "KestrelTestHost";
+        return RegisterClassExA(&c) != 0;
+    }();
+    (void)registered;
+    HWND window = CreateWindowExA(0, "KestrelTestHost", "host", WS_POPUP | WS_VISIBLE, 0, 0, width,
+                                  height, nullptr, nullptr, nullptr, nullptr);
+    return window;
+}
+
+void Mouse(HWND top, unsigned message, int x, int y) {
+    HWND target;
+    int tx = x, ty = y;
+    {
+        Lock lock(State().Lock);
+        SWindow* t = FindWindow(top);
+        if (!t) return;
+        tx += t->Border();
+        ty += t->Border();
+        if (SWindow* capture = FindWindow(State().Capture)) {
+            int ox = 0, oy = 0;
+            Offset(capture, ox, oy);
+            tx -= ox;
+            ty -= oy;
+            target = reinterpret_cast<HWND>(capture);
+            tx -= capture->Border();
+            ty -= capture->Border();
+        } else {
+            SWindow* w = Hit(t, tx, ty);
+            target = reinterpret_cast<HWND>(w);
+            tx -= w->Border();
+            ty -= w->Border();
+        }
+    }
+    SendMessageA(target, message, 0, MAKELPARAM(tx, ty));
+}
+
+void Pump() {
+    KestrelPumpEvents();
+}
+
+void UseFakeClock(bool on) {
+    Lock lock(State().Lock);
+    State().FakeClock = on;
+    State().FakeNow = 1000;
+    for (STimer& t : State().Timers)
+        t.Due = State().FakeNow + t.Interval;
+}
+
+void AdvanceClock(uint32_t milliseconds) {
+    // One step per millisecond that a timer falls due in, so that each due time is seen.
+    for (uint32_t step = 0; step < milliseconds; step++) {
+        {
+            Lock lock(State().Lock);
+            State().FakeNow++;
+        }
+        KestrelPumpEvents();
+    }
+}
+
+void SetLogPixelsY(int dpi) {
+    Lock lock(State().Lock);
+    State().LogPixelsY = dpi;
+}
+
+int FontHeight(HGDIOBJ font) {
+    Lock lock(State().Lock);
+    SFont* f = Find<SFont>(font, KindFont);
+    return f ? f->Height : -1;
+}
+
+std::string CurrentCursor() {
+    Lock lock(State().Lock);
+    if (State().Cursor == LoadCursorA(nullptr, IDC_SIZEALL)) return "sizeall";
+    if (State().Cursor == LoadCursorA(nullptr, IDC_ARROW)) return "arrow";
+    return "";
+}
+
+SPicture ReadWindow(HWND window) {
+    Lock lock(State().Lock);
+    SPicture picture;
+    SWindow* w = FindWindow(window);
+    if (!w) return picture;
+    SSurface composed;
+    Compose(w, composed);
+    picture.Width = composed.Width;
+    picture.Height = composed.Height;
+    picture.Pixels = std::move(composed.Pixels);
+    return picture;
+}
+
+SPicture ReadBitmap(HGDIOBJ bitmap) {
+    Lock lock(State().Lock);
+    SPicture picture;
+    if (SBitmap* b = Find<SBitmap>(bitmap, KindBitmap)) {
+        picture.Width = b->Surface.Width;
+        picture.Height = b->Surface.Height;
+        picture.Pixels = b->Surface.Pixels;
+    }
+    return picture;
+}
+
+int TimerCount() {
+    Lock lock(State().Lock);
+    return static_cast<int>(State().Timers.size());
+}
+
+int WindowCount() {
+    Lock lock(State().Lock);
+    int n = 0;
+    for (SObject* o : State().Objects)
+        n += o->Kind == KindWindow;
+    return n;
+}
+
+} // namespace KestrelTesting

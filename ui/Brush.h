@@ -1,0 +1,21 @@
+// A solid GDI brush, owned.
+#pragma once
+
+#include "platform/Win32.h"
+
+class CBrush {
+public:
+    CBrush(); // black
+    explicit CBrush(unsigned long colour);
+    ~CBrush();
+    void SetColor(unsigned long colour);
+    // Fills width × height pixels at (x, y) of dc.
+    void FillRect(HDC dc, int x, int y, int width, int height);
+    HBRUSH GetBrush() const { return Brush; }
+
+    CBrush(const CBrush&) = delete;
+    CBrush& operator=(const CBrush&) = delete;
+
+private:
+    HBRUSH Brush;
+};
