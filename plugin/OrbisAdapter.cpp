@@ -1,4 +1,7 @@
 #include "plugin/OrbisAdapter.h"
+#if !defined(_WIN32)
+#include "platform/Presenter.h"
+#endif
 
 #include <algorithm>
 #include <cstring>

@@ -1,0 +1,57 @@
+// One native window holding lightweight controls. It keeps a frame of its whole
+// client area; Render redraws a rectangle (background, then every visible control
+// touching it, in list order) and hands it to the back buffer and the screen under
+// the container's lock. The lock order is always the machine's, then this one.
+#pragma once
+
+#include "machine/Mutex.h"
+#include "ui/Control.h"
+#include "ui/LiteControl.h"
+
+class CLiteSlider;
+class CLiteButton;
+
+class CLiteContainer : public CControl, public CMutex {
+public:
+    // Throws "CLiteContainer : Invalid Background Picture" for a picture of another
+    // size or with alpha.
+    CLiteContainer(HWND parent, int width, int height, CFrameBuffer* background);
+    CLiteContainer(CControl* parent, int width, int height, CFrameBuffer* background);
+    ~CLiteContainer() override;
+
+    void OnPaint() override;
+    void OnLeftButtonDown(int x, int y) override;
+    void OnLeftButtonUp(int x, int y) override;
+    void OnMouseMove(int x, int y) override;
+    void OnLeftButtonDoubleClick(int x, int y) override;
+    void DrawControl() override;
+
+    // Callbacks of the controls; an editor overrides them.
+    virtual void OnLiteSliderDown(CLiteSlider* slider, double value);
+    virtual void OnLiteSliderChange(CLiteSlider* slider, double value);
+    virtual void OnButtonClick(CLiteButton* button);
+    virtual void ShowToolTip(CLiteControl* control, const char* text);
+    virtual void DrawBackground(int left, int top, int right, int bottom, int width, int height);
+
+    void AddControl(CLiteControl* control);
+    void RemoveControl(CLiteControl* control);
+    void SetCapture(CLiteControl* control);
+    void ReleaseCapture(CLiteControl* control);
+    CLiteControl* ControlAt(int x, int y);
+    // Any thread that holds what the controls need; takes the container's lock only
+    // around the hand-over to the screen.
+    void Render(int x, int y, int width, int height);
+    void Render();
+
+    CFrameBuffer* GetFrame() { return Frame; }
+    CLiteControl* GetFirstControl() { return FirstControl; }
+    CLiteControl* GetCaptured() { return Captured; }
+
+private:
+    void Build(CFrameBuffer* background);
+
+    CFrameBuffer* Background;
+    CFrameBuffer* Frame;
+    CLiteControl* FirstControl;
+    CLiteControl* Captured;
+};

@@ -1,0 +1,70 @@
+#include "ui/LiteKnob.h"
+#include "ui/LiteContainer.h"
+
+#include <cstdio>
+
+void FormatToolTip(CMachine* machine, int property, double value, char* text, int size) {
+    char name[MachineTextSize] = "", display[MachineTextSize] = "";
+    machine->GetPropertyName(property, name);
+    machine->GetPropertyValueDisplay(property, value, display);
+    std::snprintf(text, static_cast<size_t>(size), "%s %s", name, display);
+}
+
+CLiteKnob::CLiteKnob(CLiteContainer* container, CMachine* machine, int property,
+                     CFrameBuffer* strip, int x, int y, int frameHeight)
+    : CLiteControl(container, x, y, strip->GetWidth(), frameHeight), Strip(strip), Machine(machine),
+      Property(property), FrameCount(frameHeight > 0 ? strip->GetHeight() / frameHeight : 0),
+      DragStartY(0), Value(machine ? machine->GetProperty(property) : 0.5), DragStartValue(0),
+      Dragging(false) {}
+
+void CLiteKnob::Draw(CFrameBuffer* target) {
+    Strip->Draw(target, X, Y, 0, GetFrame() * Height, Width, Height);
+}
+
+void CLiteKnob::SetValue(double value) {
+    Value = value;
+    Container->Render(X, Y, Width, Height);
+}
+
+void CLiteKnob::ShowToolTip(double value) {
+    char text[128];
+    FormatToolTip(Machine, Property, value, text, sizeof text);
+    Container->ShowToolTip(this, text);
+}
+
+void CLiteKnob::OnLeftButtonDown(int, int y) {
+    DragStartY = y;
+    DragStartValue = Value;
+    Dragging = true;
+    if (Machine) {
+        Machine->Lock();
+        ShowToolTip(Value);
+        Machine->Release();
+    }
+    SetCapture();
+}
+
+void CLiteKnob::OnMouseMove(int, int y) {
+    if (!Dragging || FrameCount < 2) return;
+    int f = static_cast<int>((FrameCount - 1) * ((DragStartY - y) / 100.0 + DragStartValue));
+    if (f < 0) f = 0;
+    if (f >= FrameCount) f = FrameCount - 1;
+    const double value = static_cast<double>(f) / (FrameCount - 1);
+    if (value == Value) return;
+    if (!Machine) {
+        SetValue(value);
+        return;
+    }
+    // Machine first, then the container: the order every path keeps.
+    Machine->Lock();
+    Container->Lock();
+    ShowToolTip(value);
+    Machine->SetPropertyAutomated(Property, value);
+    Container->Release();
+    Machine->Release();
+}
+
+void CLiteKnob::OnLeftButtonUp(int, int) {
+    ReleaseCapture();
+    Dragging = false;
+}

@@ -1,0 +1,92 @@
+#include "ui/LiteSlider.h"
+#include "ui/LiteContainer.h"
+#include "ui/LiteKnob.h"
+
+#include <algorithm>
+
+CLiteSlider::CLiteSlider(CLiteContainer* container, int x, int y, int length, bool vertical,
+                         CFrameBuffer* thumb, CMachine* machine, int property)
+    : CLiteControl(container, x, y, vertical ? thumb->GetWidth() : length,
+                   vertical ? length : thumb->GetHeight()),
+      Thumb(thumb), Track(nullptr), Value(machine ? machine->GetProperty(property) : 0.0),
+      DragStartValue(0), Travel(length - (vertical ? thumb->GetHeight() : thumb->GetWidth())),
+      Property(property), DragStart(0), TrackOffset(0), Vertical(vertical), Dragging(false),
+      Machine(machine) {}
+
+CLiteSlider::CLiteSlider(CLiteContainer* container, int x, int y, int length, int trackOffset,
+                         CFrameBuffer* thumb, CFrameBuffer* track, CMachine* machine, int property)
+    : CLiteControl(container, x, y + trackOffset, length, thumb->GetHeight()), Thumb(thumb),
+      Track(track), Value(machine ? machine->GetProperty(property) : 0.0), DragStartValue(0),
+      Travel(length - thumb->GetWidth()), Property(property), DragStart(0),
+      TrackOffset(trackOffset), Vertical(false), Dragging(false), Machine(machine) {}
+
+int CLiteSlider::ThumbX() const {
+    return Vertical ? X : X + static_cast<int>(Travel * Value);
+}
+
+int CLiteSlider::ThumbY() const {
+    return Vertical ? Y + Travel - static_cast<int>(Travel * Value) : Y;
+}
+
+void CLiteSlider::Draw(CFrameBuffer* target) {
+    if (Track) Track->Draw(target, X, Y - TrackOffset, 0, 0, Track->GetWidth(), Track->GetHeight());
+    if (Vertical)
+        Thumb->Draw(target, ThumbX(), ThumbY(), 0, 0, Width, Thumb->GetHeight());
+    else
+        Thumb->Draw(target, ThumbX(), ThumbY(), 0, 0, Thumb->GetWidth(), Height);
+}
+
+void CLiteSlider::SetValue(double value) {
+    Value = value;
+    Container->Render(X, Y, Width, Height);
+}
+
+void CLiteSlider::ShowToolTip(double value) {
+    char text[128];
+    FormatToolTip(Machine, Property, value, text, sizeof text);
+    Container->ShowToolTip(this, text);
+}
+
+void CLiteSlider::OnLeftButtonDown(int x, int y) {
+    const bool onThumb = Vertical ? ThumbY() <= y && y < ThumbY() + Thumb->GetHeight()
+                                  : ThumbX() <= x && x < ThumbX() + Thumb->GetWidth();
+    if (!onThumb) return; // no jump to the click
+    DragStartValue = Value;
+    DragStart = Vertical ? y : x;
+    SetCapture();
+    Dragging = true;
+    if (Machine) {
+        Machine->Lock();
+        ShowToolTip(Value);
+        Machine->Release();
+    } else {
+        Container->Lock();
+        Container->OnLiteSliderDown(this, Value);
+        Container->Release();
+    }
+}
+
+void CLiteSlider::OnMouseMove(int x, int y) {
+    if (!Dragging || Travel <= 0) return;
+    const int delta = Vertical ? DragStart - y : x - DragStart;
+    const double v = std::clamp(static_cast<double>(delta) / Travel + DragStartValue, 0.0, 1.0);
+    if (v == Value) return;
+    if (Machine) {
+        Machine->Lock();
+        ShowToolTip(v);
+        Machine->SetPropertyAutomated(Property, v);
+        Machine->Release();
+    } else {
+        Container->Lock();
+        Value = v;
+        Container->Render(X, Y, Width, Height);
+        Container->OnLiteSliderChange(this, v);
+        Container->Release();
+    }
+}
+
+void CLiteSlider::OnLeftButtonUp(int, int) {
+    if (!Dragging) return;
+    ReleaseCapture();
+    Dragging = false;
+}
