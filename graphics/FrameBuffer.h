@@ -88,3 +88,9 @@ enum {
     ResourceRoomArt = 108,
     ResourceFontSheet = 104,
 };
+
+// Decodes the six pictures in the order 118, 107, 109, 110, 108, 104, each into its
+// field; on a failure frees what was decoded, leaves the record empty and rethrows.
+void LoadKestrelGraphics(SKestrelGraphics* graphics);
+// Frees the six pictures in the same order and empties the record.
+void FreeKestrelGraphics(SKestrelGraphics* graphics);

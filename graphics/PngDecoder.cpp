@@ -187,3 +187,43 @@ void CFrameBuffer::FilterScanline(unsigned int filter, unsigned int row) {
         }
     }
 }
+
+namespace {
+
+// The record's fields in decoding order, with their resource ids.
+void DecodingOrder(SKestrelGraphics* g, CFrameBuffer** fields[6], int ids[6]) {
+    CFrameBuffer** order[6] = {&g->Background,    &g->KnobStrip, &g->HorizontalThumb,
+                               &g->VerticalThumb, &g->RoomArt,   &g->FontSheet};
+    const int resources[6] = {ResourceBackground,    ResourceKnobStrip, ResourceHorizontalThumb,
+                              ResourceVerticalThumb, ResourceRoomArt,   ResourceFontSheet};
+    for (int i = 0; i < 6; i++) {
+        fields[i] = order[i];
+        ids[i] = resources[i];
+    }
+}
+
+} // namespace
+
+void LoadKestrelGraphics(SKestrelGraphics* graphics) {
+    CFrameBuffer** fields[6];
+    int ids[6];
+    DecodingOrder(graphics, fields, ids);
+    *graphics = SKestrelGraphics{};
+    try {
+        for (int i = 0; i < 6; i++)
+            *fields[i] = new CFrameBuffer(ids[i]);
+    } catch (...) {
+        FreeKestrelGraphics(graphics);
+        throw;
+    }
+}
+
+void FreeKestrelGraphics(SKestrelGraphics* graphics) {
+    CFrameBuffer** fields[6];
+    int ids[6];
+    DecodingOrder(graphics, fields, ids);
+    for (CFrameBuffer** field : fields) {
+        delete *field;
+        *field = nullptr;
+    }
+}

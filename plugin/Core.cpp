@@ -27,33 +27,18 @@ int DetectProcessorFeatures() {
 
 CCore::CCore(int processorFeatures, audioMasterCallback callback)
     : ProcessorFeatures(processorFeatures), Graphics{}, Host(nullptr) {
-    // Decoding order 118, 107, 109, 110, 108, 104, each into its field.
-    CFrameBuffer** order[6] = {&Graphics.Background,      &Graphics.KnobStrip,
-                               &Graphics.HorizontalThumb, &Graphics.VerticalThumb,
-                               &Graphics.RoomArt,         &Graphics.FontSheet};
-    const int ids[6] = {ResourceBackground,    ResourceKnobStrip, ResourceHorizontalThumb,
-                        ResourceVerticalThumb, ResourceRoomArt,   ResourceFontSheet};
+    LoadKestrelGraphics(&Graphics);
     try {
-        for (int i = 0; i < 6; i++)
-            *order[i] = new CFrameBuffer(ids[i]);
         Host = new CHostAdapter(callback);
     } catch (...) {
-        for (CFrameBuffer** picture : order) {
-            delete *picture;
-            *picture = nullptr;
-        }
+        FreeKestrelGraphics(&Graphics);
         throw;
     }
 }
 
 CCore::~CCore() {
     delete Host;
-    delete Graphics.Background;
-    delete Graphics.KnobStrip;
-    delete Graphics.HorizontalThumb;
-    delete Graphics.VerticalThumb;
-    delete Graphics.RoomArt;
-    delete Graphics.FontSheet;
+    FreeKestrelGraphics(&Graphics);
 }
 
 AudioEffect* createEffectInstance(audioMasterCallback callback, HINSTANCE module) {

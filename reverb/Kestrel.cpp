@@ -114,7 +114,9 @@ void CKestrel::SetProperty(int index, double value) {
     value = std::min(1.0, std::max(0.0, value));
     Values[index].store(value, std::memory_order_relaxed);
     if (ProgramChangeDepth != 0) return;
-    PushPropertyToEditor(index, value);
+    // The editor hears of the value at the next Update, under the machine's lock: a
+    // host thread setting a parameter never touches an editor the UI thread may be
+    // tearing down.
     DirtyEditor.store(true, std::memory_order_relaxed);
     if (index <= KestrelSrcRightY || (index >= KestrelRoomWidth && index <= KestrelWallAbsorb))
         DirtyRoom.store(true, std::memory_order_relaxed);

@@ -9,12 +9,12 @@
 #include "reverb/FDN.h"
 #include "reverb/Geometry.h"
 #include "reverb/ImageSource.h"
+#include "reverb/KestrelEditor.h"
 #include "reverb/StereoFIR.h"
 
 #include <atomic>
 #include <vector>
 
-class CKestrelGUI;
 struct SKestrelGraphics;
 
 enum {
@@ -66,6 +66,13 @@ public:
     bool IsSynth() override { return false; }
     // UI thread: the background picture's size, with or without an editor.
     bool GetGUIRect(short* top, short* left, short* right, short* bottom) override;
+    // UI thread: builds the editor inside parent (replacing one that exists).
+    HWND CreateGUI(HWND parent) override;
+    void OnShowGUI() override;
+    // UI thread: the host closed the editor; it is torn down under the machine's lock,
+    // so nothing draws into a window the host has destroyed.
+    void OnHideGUI() override;
+    bool HasEditor() const { return Editor != nullptr; }
 
     static double PropertyToGain(double v);     // linear factor, 0.0001 … 100
     static double PropertyToFeedback(double v); // 0 … 0.999
@@ -120,7 +127,7 @@ private:
     double Value(int index) const { return Values[index].load(std::memory_order_relaxed); }
     SPos Place(double vx, double vy) const;
 
-    CKestrelGUI* Editor;
+    CKestrelEditor* Editor;
     std::atomic<double> Values[KestrelPropertyCount];
     double ImpulseLengthSeconds;
     double WallReflection;

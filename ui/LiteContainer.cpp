@@ -57,6 +57,9 @@ CLiteControl* CLiteContainer::ControlAt(int x, int y) {
 }
 
 void CLiteContainer::Render(int x, int y, int width, int height) {
+    // The whole redraw, not only the hand-over, holds the lock: the machine pushes values
+    // into controls from the audio thread while the window thread paints from the frame.
+    CMutexLock lock(this);
     int right = x + width - 1, bottom = y + height - 1;
     if (right >= Width) right = Width - 1;
     if (bottom >= Height) bottom = Height - 1;
@@ -68,7 +71,6 @@ void CLiteContainer::Render(int x, int y, int width, int height) {
     DrawBackground(left, top, right, bottom, w, h);
     for (CLiteControl* c = FirstControl; c; c = c->Next)
         if (c->InRect(left, top, right, bottom) && c->Visible) c->Draw(Frame);
-    CMutexLock lock(this);
     if (BackBuffer) {
         Frame->Draw(BackBuffer, left, top, w, h);
         BackBuffer->Draw(left, top, w, h);

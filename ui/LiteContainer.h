@@ -1,7 +1,7 @@
 // One native window holding lightweight controls. It keeps a frame of its whole
 // client area; Render redraws a rectangle (background, then every visible control
-// touching it, in list order) and hands it to the back buffer and the screen under
-// the container's lock. The lock order is always the machine's, then this one.
+// touching it, in list order) and hands it to the back buffer and the screen, all
+// under the container's lock. The lock order is always the machine's, then this one.
 #pragma once
 
 #include "machine/Mutex.h"
@@ -38,8 +38,8 @@ public:
     void SetCapture(CLiteControl* control);
     void ReleaseCapture(CLiteControl* control);
     CLiteControl* ControlAt(int x, int y);
-    // Any thread that holds what the controls need; takes the container's lock only
-    // around the hand-over to the screen.
+    // Any thread that holds what the controls need (the machine's lock, if they read
+    // the machine); takes the container's lock for the whole redraw.
     void Render(int x, int y, int width, int height);
     void Render();
 

@@ -5,7 +5,7 @@
 #include "machine/Machine.h"
 #include "ui/LiteControl.h"
 
-class CLiteKnob : public CLiteControl {
+class CLiteKnob final : public CLiteControl {
 public:
     CLiteKnob(CLiteContainer* container, CMachine* machine, int property, CFrameBuffer* strip,
               int x, int y, int frameHeight);

@@ -6,7 +6,7 @@
 #include "ui/LiteControl.h"
 #include "ui/Timer.h"
 
-class CLiteLCDText : public CLiteControl, public CTimerCallback {
+class CLiteLCDText final : public CLiteControl, public CTimerCallback {
 public:
     // inkOpacity: the alpha of fully black ink, 0 … 1.
     CLiteLCDText(CLiteContainer* container, int x, int y, int width, int height, CBitFont* font,

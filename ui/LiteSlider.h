@@ -5,7 +5,7 @@
 #include "machine/Machine.h"
 #include "ui/LiteControl.h"
 
-class CLiteSlider : public CLiteControl {
+class CLiteSlider final : public CLiteControl {
 public:
     CLiteSlider(CLiteContainer* container, int x, int y, int length, bool vertical,
                 CFrameBuffer* thumb, CMachine* machine, int property);

@@ -1,0 +1,142 @@
+#include "editor/KestrelGUI.h"
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+CKestrelGUI::CKestrelGUI(HWND parent, CColorManager*, CKestrel* machine, SKestrelGraphics* graphics)
+    : CLiteContainer(parent, graphics->Background->GetWidth(), graphics->Background->GetHeight(),
+                     graphics->Background),
+      Graphics(graphics), Knobs(nullptr), Room(nullptr), Early(nullptr), Late(nullptr),
+      Sliders(nullptr), LCD(nullptr), Font(nullptr), Machine(nullptr) {
+    using L = SKestrelLayout;
+    try {
+        Font = new CBitFont(graphics->FontSheet, 8, 8, 16, 13, 8, 33, 96);
+        Knobs = new CLiteKnob*[4]();
+        for (int i = 0; i < 4; i++)
+            Knobs[i] = new CLiteKnob(this, machine, L::KnobProperties[i], graphics->KnobStrip,
+                                     L::KnobX[i], L::KnobY, L::KnobFrameHeight);
+        Sliders = new CLiteSlider*[3]();
+        Sliders[0] = new CLiteSlider(this, L::WidthSliderX, L::WidthSliderY, L::SliderLength, false,
+                                     graphics->HorizontalThumb, machine, KestrelRoomWidth);
+        Sliders[1] = new CLiteSlider(this, L::HeightSliderX, L::HeightSliderY, L::SliderLength,
+                                     true, graphics->VerticalThumb, machine, KestrelRoomHeight);
+        Sliders[2] = new CLiteSlider(this, L::TimeSliderX, L::TimeSliderY, L::SliderLength, false,
+                                     graphics->HorizontalThumb, nullptr, 0);
+        LCD = new CLiteLCDText(this, L::LcdX, L::LcdY, L::LcdWidth, L::LcdHeight, Font, L::Ink);
+        Room = new CRoomView(this, L::RoomX, L::RoomY, L::RoomSize, L::RoomSize, L::Ink,
+                             graphics->RoomArt, machine);
+        Early = new CImpulseView(this, L::EarlyX, L::EarlyY, L::EarlyWidth, L::EarlyHeight,
+                                 L::RangeDb, L::Ink, false);
+        Late = new CImpulseView(this, L::LateX, L::LateY, L::LateWidth, L::LateHeight, L::RangeDb,
+                                L::Ink, true);
+    } catch (...) {
+        DeleteControls(); // the bases are unwound after this
+        throw;
+    }
+    Machine = machine;
+    Render();
+    Show();
+}
+
+CKestrelGUI::~CKestrelGUI() {
+    DeleteControls();
+}
+
+void CKestrelGUI::DeleteControls() {
+    delete Font;
+    delete Early;
+    delete Late;
+    delete Room;
+    delete LCD;
+    Font = nullptr;
+    Early = Late = nullptr;
+    Room = nullptr;
+    LCD = nullptr;
+    if (Knobs)
+        for (int i = 0; i < 4; i++)
+            delete Knobs[i];
+    delete[] Knobs;
+    Knobs = nullptr;
+    if (Sliders)
+        for (int i = 0; i < 3; i++)
+            delete Sliders[i];
+    delete[] Sliders;
+    Sliders = nullptr;
+}
+
+CKestrelEditor* CKestrelGUI::Create(HWND parent, CKestrel* machine, SKestrelGraphics* graphics) {
+    return new CKestrelGUI(parent, nullptr, machine, graphics);
+}
+
+void CKestrelGUI::SetProperty(int index, double value) {
+    for (int i = 0; i < 4; i++)
+        if (SKestrelLayout::KnobProperties[i] == index) Knobs[i]->SetValue(value);
+    if (index == KestrelRoomWidth) Sliders[0]->SetValue(value);
+    if (index == KestrelRoomHeight) Sliders[1]->SetValue(value);
+}
+
+void CKestrelGUI::ShowToolTip(CLiteControl*, const char* text) {
+    LCD->SetText(text);
+}
+
+void CKestrelGUI::SetLCDText(const char* text) {
+    LCD->SetText(text);
+}
+
+void CKestrelGUI::OnShowGUI() {
+    LCD->SetText("Hello");
+}
+
+void CKestrelGUI::OnLiteSliderDown(CLiteSlider*, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "View Time %.2fms", value * 0.075 * 1000);
+    LCD->SetText(text);
+}
+
+void CKestrelGUI::OnLiteSliderChange(CLiteSlider*, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "View Time %.0fms", value * 0.075 * 1000);
+    LCD->SetText(text);
+    Room->SetTime(value);
+}
+
+void CKestrelGUI::OnButtonClick(CLiteButton*) {}
+
+void CKestrelGUI::OnMouseMove(int x, int y) {
+    if (GetCaptured() != Sliders[2] || !Machine) {
+        CLiteContainer::OnMouseMove(x, y);
+        return;
+    }
+    Machine->Lock();
+    CLiteContainer::OnMouseMove(x, y);
+    Machine->Release();
+}
+
+void CKestrelGUI::UpdateRoom(const CImageSource* left, const CImageSource* right, const SSize* room,
+                             const SPos* srcLeft, const SPos* srcRight, const SPos* dstLeft,
+                             const SPos* dstRight, double timeScale) {
+    Room->Update(left, right, room, srcLeft, srcRight, dstLeft, dstRight, timeScale);
+}
+
+void CKestrelGUI::UpdateImpulse(int n, const CStereoFIR* left, const CStereoFIR* right) {
+    if (n < 0) return;
+    std::vector<double> values(static_cast<size_t>(n));
+    for (int i = 0; i < n; i++)
+        values[i] = (left->ImpulseResponse(i) + right->ImpulseResponse(i)) * 0.5;
+    Early->Update(n, values.data());
+}
+
+void CKestrelGUI::UpdateImpulse2(int n, const CFDN* network, int skip) {
+    if (n < 0 || skip < 0) return;
+    std::vector<double> values(static_cast<size_t>(n) + skip);
+    std::unique_ptr<CFDN> copy(network->Clone());
+    for (size_t i = 0; i < values.size(); i++) {
+        const double input = i == 0 ? 1.0 : 0.0;
+        double l, r;
+        copy->Process(input, input, &l, &r);
+        values[i] = (std::fabs(l) + std::fabs(r)) * 0.5;
+    }
+    Late->Update(n, values.data() + skip);
+}

@@ -1,0 +1,83 @@
+// The reverb's editor: one lite container the size of the background picture, with
+// the knobs, sliders, room view, impulse views and LCD status line of the layout,
+// wired to the machine.
+#pragma once
+
+#include "editor/ImpulseView.h"
+#include "editor/RoomView.h"
+#include "reverb/Kestrel.h"
+#include "ui/BitFont.h"
+#include "ui/LiteContainer.h"
+#include "ui/LiteKnob.h"
+#include "ui/LiteLCDText.h"
+#include "ui/LiteSlider.h"
+
+struct SKestrelGraphics;
+
+// Where each control sits on the 430 × 200 background.
+struct SKestrelLayout {
+    static constexpr int KnobProperties[4] = {KestrelWallAbsorb, KestrelFeedback, KestrelCutoff,
+                                              KestrelGain};
+    static constexpr int KnobX[4] = {180, 264, 332, 392};
+    static constexpr int KnobY = 158, KnobFrameHeight = 38;
+    static constexpr int SliderLength = 81;
+    static constexpr int WidthSliderX = 32, WidthSliderY = 56;
+    static constexpr int HeightSliderX = 16, HeightSliderY = 72;
+    static constexpr int TimeSliderX = 32, TimeSliderY = 160;
+    static constexpr int LcdX = 274, LcdY = 50, LcdWidth = 140, LcdHeight = 12;
+    static constexpr int RoomX = 36, RoomY = 76, RoomSize = 72;
+    static constexpr int EarlyX = 132, EarlyY = 76, EarlyWidth = 88, EarlyHeight = 72;
+    static constexpr int LateX = 244, LateY = 76, LateWidth = 168, LateHeight = 72;
+    static constexpr double RangeDb = 60.0;
+    // Ink opacity of every self-drawn control: a single-precision 0.6, widened.
+    static constexpr double Ink = static_cast<double>(0.6f);
+};
+
+class CKestrelGUI : public CLiteContainer, public CKestrelEditor {
+public:
+    CKestrelGUI(HWND parent, CColorManager* colors, CKestrel* machine, SKestrelGraphics* graphics);
+    ~CKestrelGUI() override;
+
+    void OnLiteSliderDown(CLiteSlider* slider, double value) override;
+    void OnLiteSliderChange(CLiteSlider* slider, double value) override;
+    void OnButtonClick(CLiteButton* button) override;
+    void ShowToolTip(CLiteControl* control, const char* text) override;
+    // A view-time drag re-renders the room from the machine's trees: take the machine's
+    // lock before the container's, the order every path keeps.
+    void OnMouseMove(int x, int y) override;
+
+    // CKestrelEditor
+    void SetProperty(int index, double value) override;
+    void SetLCDText(const char* text) override;
+    void UpdateRoom(const CImageSource* left, const CImageSource* right, const SSize* room,
+                    const SPos* srcLeft, const SPos* srcRight, const SPos* dstLeft,
+                    const SPos* dstRight, double timeScale) override;
+    void UpdateImpulse(int n, const CStereoFIR* left, const CStereoFIR* right) override;
+    void UpdateImpulse2(int n, const CFDN* network, int skip) override;
+    void OnShowGUI() override;
+    void LockEditor() override { CMutex::Lock(); }
+    void ReleaseEditor() override { CMutex::Release(); }
+    HWND GetEditorWindow() override { return GetWindow(); }
+
+    static CKestrelEditor* Create(HWND parent, CKestrel* machine, SKestrelGraphics* graphics);
+
+    CLiteKnob* GetKnob(int i) { return Knobs[i]; }
+    CLiteSlider* GetSlider(int i) { return Sliders[i]; }
+    CRoomView* GetRoomView() { return Room; }
+    CImpulseView* GetEarlyView() { return Early; }
+    CImpulseView* GetLateView() { return Late; }
+    CLiteLCDText* GetLCD() { return LCD; }
+
+private:
+    void DeleteControls(); // in the layout's order of destruction; null entries skipped
+
+    SKestrelGraphics* Graphics;
+    CLiteKnob** Knobs;
+    CRoomView* Room;
+    CImpulseView* Early;
+    CImpulseView* Late;
+    CLiteSlider** Sliders; // room width, room height, view time
+    CLiteLCDText* LCD;
+    CBitFont* Font;
+    CKestrel* Machine;
+};

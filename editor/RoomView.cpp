@@ -1,0 +1,166 @@
+#include "editor/RoomView.h"
+#include "editor/KestrelGUI.h"
+#include "reverb/ImageSource.h"
+#include "reverb/Kestrel.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+// Ring half-width as a share of the larger room dimension (a single-precision constant).
+constexpr double RingShare = static_cast<double>(0.015f);
+} // namespace
+
+CRoomView::CRoomView(CKestrelGUI* editor, int x, int y, int width, int height, double opacity,
+                     CFrameBuffer* tiles, CKestrel* machine)
+    : CLiteControl(editor, x, y, width, height), Machine(machine),
+      Picture(new CFrameBuffer(width, height, true)), Tiles(tiles), Opacity(opacity), Left(nullptr),
+      Right(nullptr), Room{1, 1}, Nodes{}, TimeScale(0), Time(0), Hover(-1), Dragging(0),
+      DragStartX(0), DragStartY(0), DragStartPosition{} {
+    Picture->Fill(0);
+}
+
+CRoomView::~CRoomView() {
+    delete Picture;
+}
+
+void CRoomView::Draw(CFrameBuffer* target) {
+    Picture->Draw(target, X, Y, 0, 0, Width, Height);
+}
+
+void CRoomView::Area(int* pw, int* ph) const {
+    if (Room.width > Room.height) {
+        *pw = Width - 2;
+        *ph = static_cast<int>(Room.height * (*pw / Room.width));
+    } else {
+        *ph = Height - 2;
+        *pw = static_cast<int>(Room.width * (*ph / Room.height));
+    }
+}
+
+void CRoomView::Update(const CImageSource* left, const CImageSource* right, const SSize* room,
+                       const SPos* srcLeft, const SPos* srcRight, const SPos* dstLeft,
+                       const SPos* dstRight, double timeScale) {
+    Left = left;
+    Right = right;
+    Room = *room;
+    Nodes[0] = *srcLeft;
+    Nodes[1] = *srcRight;
+    Nodes[2] = *dstLeft;
+    Nodes[3] = *dstRight;
+    TimeScale = timeScale;
+    Render();
+}
+
+void CRoomView::SetTime(double time) {
+    Time = time;
+    Render();
+}
+
+void CRoomView::Render() {
+    int pw, ph;
+    Area(&pw, &ph);
+    const double halfWidth = std::max(Room.width, Room.height) * RingShare;
+    const unsigned char frame = static_cast<unsigned char>(255 * Opacity);
+    Picture->Fill(0);
+    Picture->DrawRect(0, 0, pw + 2, ph + 2, 0, frame);
+    if (Left && Right) {
+        const double t = Time * TimeScale;
+        unsigned char* data = Picture->GetData();
+        for (int c = 1; c <= pw; c++) {
+            for (int r = 0; r < ph; r++) {
+                const SPos point{static_cast<double>(c - 1) / pw * Room.width,
+                                 static_cast<double>(r) / ph * Room.height};
+                double s = Right->ConvergeGraphical(0, &point, t, halfWidth) +
+                           Left->ConvergeGraphical(0, &point, t, halfWidth);
+                if (s > 1) s = 1;
+                data[(static_cast<size_t>(r + 1) * Width + c) * 4 + 3] =
+                    static_cast<unsigned char>(s * Opacity * 255);
+            }
+        }
+    }
+    for (int n = 0; n < 4; n++)
+        RenderNode(n);
+    Container->Render(X, Y, Width, Height);
+}
+
+void CRoomView::NodePos(const SPos* position, int* x, int* y) const {
+    int pw, ph;
+    Area(&pw, &ph);
+    *x = static_cast<int>(position->x / Room.width * (pw - 1) + (1 - Tiles->GetWidth() / 4));
+    *y = static_cast<int>(position->y / Room.height * (ph - 1) + (1 - Tiles->GetHeight() / 4));
+}
+
+SPos* CRoomView::NodePosPtr(int node) {
+    return node >= 0 && node < 4 ? &Nodes[node] : nullptr;
+}
+
+void CRoomView::RenderNode(int node) {
+    if (node < 0 || node > 3) return;
+    const int tw = Tiles->GetWidth() / 2, th = Tiles->GetHeight() / 2;
+    const int ox = (node % 2) * tw, oy = (node / 2) * th;
+    int px, py;
+    NodePos(&Nodes[node], &px, &py);
+    const int bpp = Tiles->BytesPerPixel();
+    for (int j = 0; j < th; j++) {
+        for (int i = 0; i < tw; i++) {
+            const int x = px + i, y = py + j;
+            if (x < 0 || y < 0 || x >= Width || y >= Height) continue;
+            const unsigned char* s =
+                Tiles->GetData() + (static_cast<size_t>(oy + j) * Tiles->GetWidth() + ox + i) * bpp;
+            unsigned char* d = Picture->GetData() + (static_cast<size_t>(y) * Width + x) * 4;
+            d[0] = s[0];
+            d[1] = s[1];
+            d[2] = s[2];
+            d[3] = static_cast<unsigned char>((255 - (s[0] + s[1] + s[2]) / 3) * Opacity);
+        }
+    }
+}
+
+int CRoomView::InNode(int x, int y) const {
+    const int tw = Tiles->GetWidth() / 2, th = Tiles->GetHeight() / 2;
+    for (int n = 3; n >= 0; n--) {
+        int px, py;
+        NodePos(&Nodes[n], &px, &py);
+        if (px <= x && x < px + tw && py <= y && y < py + th) return n;
+    }
+    return -1;
+}
+
+void CRoomView::OnMouseMove(int x, int y) {
+    if (!Dragging) {
+        const int n = InNode(x - X, y - Y);
+        if (Hover == -1 && n != -1) {
+            SetCursor(LoadCursorA(nullptr, IDC_SIZEALL));
+            SetCapture();
+        } else if (Hover != -1 && n == -1) {
+            SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+            ReleaseCapture();
+        }
+        Hover = n;
+        return;
+    }
+    int pw, ph;
+    Area(&pw, &ph);
+    const int dx = x - DragStartX, dy = y - DragStartY;
+    SPos next{static_cast<double>(dx) / pw * Room.width + DragStartPosition.x,
+              static_cast<double>(dy) / ph * Room.height + DragStartPosition.y};
+    next.x = std::clamp(next.x, 0.0, Room.width);
+    next.y = std::clamp(next.y, 0.0, Room.height);
+    if (next.x == Nodes[Hover].x && next.y == Nodes[Hover].y) return;
+    Machine->Lock();
+    Machine->MoveNode(Hover, &next);
+    Machine->Release();
+}
+
+void CRoomView::OnLeftButtonDown(int x, int y) {
+    if (Hover < 0) return;
+    Dragging = 1;
+    DragStartPosition = Nodes[Hover];
+    DragStartX = x;
+    DragStartY = y;
+}
+
+void CRoomView::OnLeftButtonUp(int, int) {
+    Dragging = 0;
+}
