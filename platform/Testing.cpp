@@ -18,28 +18,6 @@ LRESULT HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// The deepest visible, enabled window under (x, y) of `w`'s outer rectangle.
-SWindow* Hit(SWindow* w, int& x, int& y) {
-    for (auto it = w->Children.rbegin(); it != w->Children.rend(); ++it) {
-        SWindow* c = *it;
-        const int cx = x - w->Border() - c->X, cy = y - w->Border() - c->Y;
-        if (c->Visible && c->Enabled && cx >= 0 && cy >= 0 && cx < c->Width && cy < c->Height) {
-            x = cx;
-            y = cy;
-            return Hit(c, x, y);
-        }
-    }
-    return w;
-}
-
-// (x, y) in `w`'s outer rectangle, measured from the top window's outer corner.
-void Offset(SWindow* w, int& x, int& y) {
-    for (SWindow* p = w; p->Parent; p = p->Parent) {
-        x += p->X + p->Parent->Border();
-        y += p->Y + p->Parent->Border();
-    }
-}
-
 } // namespace
 
 namespace KestrelTesting {
@@ -85,30 +63,7 @@ HWND CreateHostWindow(int width, int height) {
 }
 
 void Mouse(HWND top, unsigned message, int x, int y) {
-    HWND target;
-    int tx = x, ty = y;
-    {
-        Lock lock(State().Lock);
-        SWindow* t = FindWindow(top);
-        if (!t) return;
-        tx += t->Border();
-        ty += t->Border();
-        if (SWindow* capture = FindWindow(State().Capture)) {
-            int ox = 0, oy = 0;
-            Offset(capture, ox, oy);
-            tx -= ox;
-            ty -= oy;
-            target = reinterpret_cast<HWND>(capture);
-            tx -= capture->Border();
-            ty -= capture->Border();
-        } else {
-            SWindow* w = Hit(t, tx, ty);
-            target = reinterpret_cast<HWND>(w);
-            tx -= w->Border();
-            ty -= w->Border();
-        }
-    }
-    SendMessageA(target, message, 0, MAKELPARAM(tx, ty));
+    DeliverMouse(top, message, x, y);
 }
 
 void Pump() {

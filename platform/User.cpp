@@ -37,6 +37,65 @@ void SWindow::AddDamage(int left, int top, int right, int bottom) {
     Damage.bottom = std::max<LONG>(Damage.bottom, bottom);
 }
 
+namespace {
+
+// The deepest visible, enabled window under (x, y) of `w`'s outer rectangle.
+SWindow* Hit(SWindow* w, int& x, int& y) {
+    for (auto it = w->Children.rbegin(); it != w->Children.rend(); ++it) {
+        SWindow* c = *it;
+        const int cx = x - w->Border() - c->X, cy = y - w->Border() - c->Y;
+        if (c->Visible && c->Enabled && cx >= 0 && cy >= 0 && cx < c->Width && cy < c->Height) {
+            x = cx;
+            y = cy;
+            return Hit(c, x, y);
+        }
+    }
+    return w;
+}
+
+// (x, y) in `w`'s outer rectangle, measured from the top window's outer corner.
+void Offset(SWindow* w, int& x, int& y) {
+    for (SWindow* p = w; p->Parent; p = p->Parent) {
+        x += p->X + p->Parent->Border();
+        y += p->Y + p->Parent->Border();
+    }
+}
+
+} // namespace
+
+void DeliverMouse(HWND top, UINT message, int x, int y) {
+    HWND target;
+    int tx = x, ty = y;
+    {
+        std::lock_guard<std::recursive_mutex> lock(State().Lock);
+        SWindow* t = FindWindow(top);
+        if (!t) return;
+        tx += t->Border();
+        ty += t->Border();
+        if (SWindow* capture = FindWindow(State().Capture)) {
+            int ox = 0, oy = 0;
+            Offset(capture, ox, oy);
+            tx -= ox + capture->Border();
+            ty -= oy + capture->Border();
+            target = reinterpret_cast<HWND>(capture);
+        } else {
+            SWindow* w = Hit(t, tx, ty);
+            target = reinterpret_cast<HWND>(w);
+            tx -= w->Border();
+            ty -= w->Border();
+        }
+    }
+    SendMessageA(target, message, 0, MAKELPARAM(tx, ty));
+}
+
+bool TakeDamage(SWindow* window) {
+    bool damaged = window->Damage.left < window->Damage.right;
+    window->Damage = RECT{};
+    for (SWindow* child : window->Children)
+        damaged = TakeDamage(child) || damaged;
+    return damaged;
+}
+
 } // namespace KestrelWin32
 
 using namespace KestrelWin32;

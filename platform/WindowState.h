@@ -165,5 +165,11 @@ STarget TargetOf(SDC* dc);
 void ReleaseWindowDCs(SWindow* window);
 // The window's surface with its visible children drawn in, for presenters and tests.
 void Compose(SWindow* window, SSurface& out);
+// A pointer event at (x, y) of `top`'s client area, delivered as Win32 does: to the
+// capturing window, else to the deepest visible window under the point, in that
+// window's client coordinates. Call without the lock.
+void DeliverMouse(HWND top, UINT message, int x, int y);
+// Whether a window or any of its children changed since the last call; clears it.
+bool TakeDamage(SWindow* window);
 
 } // namespace KestrelWin32

@@ -1,4 +1,5 @@
 #include "plugin/Core.h"
+#include "editor/KestrelGUI.h"
 #include "platform/Module.h"
 #include "plugin/OrbisAdapter.h"
 #include "reverb/Kestrel.h"
@@ -43,6 +44,7 @@ CCore::~CCore() {
 
 AudioEffect* createEffectInstance(audioMasterCallback callback, HINSTANCE module) {
     AppInstance = module;
+    SetKestrelEditorFactory(CKestrelGUI::Create);
     {
         std::lock_guard<std::mutex> lock(CoreGuard);
         if (!Core) Core = new CCore(DetectProcessorFeatures(), callback);

@@ -1,5 +1,6 @@
 #include "plugin/OrbisAdapter.h"
 #if !defined(_WIN32)
+#include "platform/NativeParent.h"
 #include "platform/Presenter.h"
 #endif
 
@@ -28,7 +29,7 @@ constexpr size_t ProductChars = kVstMaxProductStrLen - 1; // 63
 COrbisAdapter::COrbisAdapter(CMachine* machine, audioMasterCallback audioMaster, VstInt32 uniqueID)
     : AudioEffectX(audioMaster, machine->ProgramCount, machine->PropertyCount), AEffEditor(nullptr),
       Machine(machine), InputPort(nullptr), OutputPort(nullptr), EditorWindow(nullptr),
-      LastBlockFrames(0), EditorRect{0, 0, 0, 0} {
+      LastBlockFrames(0), EditorRect{0, 0, 0, 0}, NativeParent(nullptr) {
     Machine->HostCookie = getAeffect();
     for (int i = 0; i < Machine->PortCount; i++) {
         CPort* port = Machine->Ports[i];
@@ -50,9 +51,13 @@ COrbisAdapter::~COrbisAdapter() {
 }
 
 void COrbisAdapter::close() {
-    if (!EditorWindow) return;
+    if (!EditorWindow && !NativeParent) return;
     Machine->OnHideGUI();
     EditorWindow = nullptr;
+#if !defined(_WIN32)
+    if (NativeParent) KestrelDetachNativeParent(NativeParent);
+#endif
+    NativeParent = nullptr;
 }
 
 void COrbisAdapter::setSampleRate(float rate) {
@@ -227,10 +232,26 @@ bool COrbisAdapter::getRect(ERect** rect) {
 }
 
 bool COrbisAdapter::open(void* parent) {
+#if defined(_WIN32)
     EditorWindow = Machine->CreateGUI(static_cast<HWND>(parent));
+#else
+    // A Linux host hands us its X11 window id: our editor lives in a window of our
+    // own inside it (headless when there is no display).
+    if (NativeParent) close();
+    short top = 0, left = 0, right = 0, bottom = 0;
+    Machine->GetGUIRect(&top, &left, &right, &bottom);
+    NativeParent =
+        KestrelAttachNativeParent(reinterpret_cast<uintptr_t>(parent), right - left, bottom - top);
+    EditorWindow = Machine->CreateGUI(NativeParent);
+#endif
     return false;
 }
 
 void COrbisAdapter::idle() {
     Machine->OnIdle();
+#if !defined(_WIN32)
+    // Linux hosts give plug-ins no message loop: their idle call is where our windows'
+    // messages, timers and display events are handled (Windows hosts pump for us).
+    KestrelPumpEvents();
+#endif
 }

@@ -53,4 +53,5 @@ private:
     HWND EditorWindow;
     int LastBlockFrames;
     ERect EditorRect;
+    HWND NativeParent; // Linux: our window inside the host's, while the editor is open
 };

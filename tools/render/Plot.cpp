@@ -10,9 +10,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-namespace {
-
-void WritePng(const std::string& path, const CCanvas& canvas) {
+void WriteRgbPng(const std::string& path, int width, int height, const unsigned char* rgb) {
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) throw std::runtime_error("cannot write '" + path + "'");
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -23,19 +21,16 @@ void WritePng(const std::string& path, const CCanvas& canvas) {
         throw std::runtime_error("libpng could not write '" + path + "'");
     }
     png_init_io(png, file);
-    png_set_IHDR(png, info, canvas.Width(), canvas.Height(), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    const auto bytes = canvas.Bytes(false);
-    for (int y = 0; y < canvas.Height(); y++)
-        png_write_row(
-            png, const_cast<png_bytep>(bytes.data() + static_cast<size_t>(y) * canvas.Width() * 3));
+    for (int y = 0; y < height; y++)
+        png_write_row(png, const_cast<png_bytep>(rgb + static_cast<size_t>(y) * width * 3));
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     std::fclose(file);
 }
-
-} // namespace
 
 void PlotImpulseResponse(const std::string& path, const SStereo& response, double earlyMs) {
     const int width = 840, height = 380;
@@ -105,5 +100,6 @@ void PlotImpulseResponse(const std::string& path, const SStereo& response, doubl
             c.Rect(left + x, yy, 1, 1, Rgb(0xF4F1EA));
         previousY = y;
     }
-    WritePng(path, c);
+    const auto bytes = c.Bytes(false);
+    WriteRgbPng(path, c.Width(), c.Height(), bytes.data());
 }

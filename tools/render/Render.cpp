@@ -2,6 +2,7 @@
 // BM Kestrel built next to it), loaded and driven as a host drives it.
 #include "AudioFile.h"
 #include "DemoSignal.h"
+#include "EditorPicture.h"
 #include "Plot.h"
 #include "VstHost.h"
 
@@ -36,10 +37,11 @@ const char* const Usage =
     "  --demo              render a built-in dry signal instead of INPUT (then OUTPUT only)\n"
     "  --dry FILE          with --demo, also write the dry signal\n"
     "  --ir PNG            measure the impulse response and plot it\n"
+    "  --editor PNG        open the plug-in's editor in an X11 window and save a picture\n"
     "  --quiet             no progress bar and no summary\n";
 
 struct SOptions {
-    std::string Plugin, Input, Output, Dry, Ir;
+    std::string Plugin, Input, Output, Dry, Ir, Editor;
     std::vector<std::string> Params;
     bool List = false, Demo = false, Quiet = false;
     int Rate = 0, Block = 512;
@@ -108,6 +110,8 @@ SOptions Parse(int argc, char** argv) {
             o.Dry = next();
         } else if (a == "--ir") {
             o.Ir = next();
+        } else if (a == "--editor") {
+            o.Editor = next();
         } else if (a == "--quiet") {
             o.Quiet = true;
         } else if (a.size() > 1 && a[0] == '-') {
@@ -127,8 +131,9 @@ SOptions Parse(int argc, char** argv) {
             throw SUsageError("no OUTPUT file for " + o.Input);
     }
     if (!o.Dry.empty() && !o.Demo) throw SUsageError("--dry goes with --demo");
-    if (o.Input.empty() && !o.Demo && o.Ir.empty() && !o.List)
-        throw SUsageError("nothing to do: give INPUT and OUTPUT, --demo, --ir or --list-params");
+    if (o.Input.empty() && !o.Demo && o.Ir.empty() && !o.List && o.Editor.empty())
+        throw SUsageError(
+            "nothing to do: give INPUT and OUTPUT, --demo, --ir, --editor or --list-params");
     if (o.Plugin.empty()) o.Plugin = DefaultPlugin();
     return o;
 }
@@ -249,6 +254,10 @@ int Run(const SOptions& o) {
         SStereo response = Render(measuring, pulse, o.Tail, true, &tail);
         PlotImpulseResponse(o.Ir, response, 75.0);
         if (!o.Quiet) std::printf("impulse response: %s\n", o.Ir.c_str());
+    }
+    if (!o.Editor.empty()) {
+        WriteEditorPicture(*host, o.Editor);
+        if (!o.Quiet) std::printf("editor: %s\n", o.Editor.c_str());
     }
     if (o.Output.empty()) return 0;
     if (!o.Dry.empty()) WriteAudio(o.Dry, dry);

@@ -1,0 +1,16 @@
+// The host's editor window as a window of the Win32 subset. UI thread only.
+#pragma once
+
+#include "platform/Win32Types.h"
+
+#include <cstdint>
+
+// A top-level window standing for the host's native parent, to build an editor in:
+// with an X11 `Window` id and a display, an X11 child of it on a display connection
+// of its own (events and pixels exchanged by KestrelPumpEvents); otherwise a headless
+// window. Sized width × height.
+HWND KestrelAttachNativeParent(uintptr_t native, int width, int height);
+// Destroys the window (and everything inside it) and closes its display connection.
+void KestrelDetachNativeParent(HWND window);
+// Display connections open now (for tests that look for leaks).
+int KestrelOpenDisplayCount();

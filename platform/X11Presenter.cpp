@@ -1,0 +1,218 @@
+// The X11 presenter: each attached editor gets a display connection of its own and a
+// plain X11 child window of the host's window. Everything X happens here, on the
+// thread that pumps; other threads only draw into window surfaces (under the subset's
+// lock) and mark them damaged.
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+// Xlib's private header declares the per-connection error hook; it also brings a BOOL
+// of its own and min/max macros, kept out of the way of ours.
+#define BOOL XlibBOOL
+#include <X11/Xlib.h>
+#include <X11/Xlibint.h>
+#include <X11/Xutil.h>
+#include <X11/cursorfont.h>
+#undef BOOL
+#undef min
+#undef max
+
+#include "platform/Kernel.h"
+#include "platform/NativeParent.h"
+#include "platform/Presenter.h"
+#include "platform/WindowState.h"
+
+using namespace KestrelWin32;
+
+namespace {
+
+struct SAttached {
+    HWND Window; // our top-level window of the subset
+    Display* Connection;
+    ::Window Native; // our X11 child of the host's window
+    GC Context;
+    Cursor Arrow, Move;
+    HCURSOR Shown;
+    Time LastPress;
+    int LastX, LastY;
+    bool Exposed;
+};
+
+std::vector<SAttached*> Attached; // UI thread only
+std::atomic<int> OpenDisplays{0};
+
+LRESULT ParentProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND CreateParent(int width, int height) {
+    static const bool registered = [] {
+        WNDCLASSEXA c{};
+        c.cbSize = sizeof c;
+        c.lpfnWndProc = ParentProcedure;
+        c.lpszClassName = "KestrelNativeParent";
+        return RegisterClassExA(&c) != 0;
+    }();
+    (void)registered;
+    return CreateWindowExA(0, "KestrelNativeParent", "", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
+                           nullptr, nullptr, nullptr, nullptr);
+}
+
+// Errors on our own connection (a host that destroyed its window before closing the
+// editor, say) are swallowed here instead of reaching Xlib's process-wide handler,
+// which would end the host. The hook belongs to this connection only.
+int SwallowError(Display*, xError* error, XExtCodes*, int* answer) {
+    char text[96];
+    std::snprintf(text, sizeof text, "X11 error %d on request %d (ignored)\n", error->errorCode,
+                  error->majorCode);
+    OutputDebugStringA(text);
+    *answer = 0;
+    return True;
+}
+
+void PutPixels(SAttached* a) {
+    SSurface composed;
+    {
+        std::lock_guard<std::recursive_mutex> lock(State().Lock);
+        SWindow* w = FindWindow(a->Window);
+        if (!w) return;
+        if (!TakeDamage(w) && !a->Exposed) return;
+        Compose(w, composed);
+    }
+    a->Exposed = false;
+    if (composed.Width <= 0 || composed.Height <= 0) return;
+    Visual* visual = DefaultVisual(a->Connection, DefaultScreen(a->Connection));
+    const int depth = DefaultDepth(a->Connection, DefaultScreen(a->Connection));
+    XImage* image = XCreateImage(a->Connection, visual, static_cast<unsigned>(depth), ZPixmap, 0,
+                                 nullptr, static_cast<unsigned>(composed.Width),
+                                 static_cast<unsigned>(composed.Height), 32, 0);
+    if (!image) return;
+    image->data =
+        static_cast<char*>(malloc(static_cast<size_t>(image->bytes_per_line) * composed.Height));
+    if (!image->data) {
+        XDestroyImage(image);
+        return;
+    }
+    for (int y = 0; y < composed.Height; y++)
+        for (int x = 0; x < composed.Width; x++) {
+            const uint32_t c = composed.Pixels[static_cast<size_t>(y) * composed.Width + x];
+            const unsigned long r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
+            XPutPixel(image, x, y, (r << 16) | (g << 8) | b);
+        }
+    XPutImage(a->Connection, a->Native, a->Context, image, 0, 0, 0, 0,
+              static_cast<unsigned>(composed.Width), static_cast<unsigned>(composed.Height));
+    XDestroyImage(image); // frees the data too
+}
+
+void Pump(SAttached* a) {
+    while (XPending(a->Connection) > 0) {
+        XEvent e;
+        XNextEvent(a->Connection, &e);
+        switch (e.type) {
+        case Expose: a->Exposed = true; break;
+        case MotionNotify: DeliverMouse(a->Window, WM_MOUSEMOVE, e.xmotion.x, e.xmotion.y); break;
+        case ButtonPress:
+            if (e.xbutton.button != Button1) break;
+            {
+                // Two presses within 400 ms on nearly the same spot are a double click.
+                const bool twice = e.xbutton.time - a->LastPress < 400 &&
+                                   std::abs(e.xbutton.x - a->LastX) < 4 &&
+                                   std::abs(e.xbutton.y - a->LastY) < 4;
+                a->LastPress = twice ? 0 : e.xbutton.time;
+                a->LastX = e.xbutton.x;
+                a->LastY = e.xbutton.y;
+                DeliverMouse(a->Window, twice ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, e.xbutton.x,
+                             e.xbutton.y);
+            }
+            break;
+        case ButtonRelease:
+            if (e.xbutton.button == Button1)
+                DeliverMouse(a->Window, WM_LBUTTONUP, e.xbutton.x, e.xbutton.y);
+            break;
+        default: break;
+        }
+    }
+    HCURSOR wanted;
+    {
+        std::lock_guard<std::recursive_mutex> lock(State().Lock);
+        wanted = State().Cursor;
+    }
+    if (wanted != a->Shown) {
+        a->Shown = wanted;
+        XDefineCursor(a->Connection, a->Native,
+                      wanted == LoadCursorA(nullptr, IDC_SIZEALL) ? a->Move : a->Arrow);
+    }
+    PutPixels(a);
+    XFlush(a->Connection);
+}
+
+void PumpAll() {
+    const std::vector<SAttached*> now = Attached;
+    for (SAttached* a : now)
+        if (std::find(Attached.begin(), Attached.end(), a) != Attached.end()) Pump(a);
+}
+
+void Close(SAttached* a) {
+    XFreeCursor(a->Connection, a->Arrow);
+    XFreeCursor(a->Connection, a->Move);
+    XFreeGC(a->Connection, a->Context);
+    XDestroyWindow(a->Connection, a->Native);
+    XCloseDisplay(a->Connection);
+    OpenDisplays--;
+    delete a;
+}
+
+const SKestrelPresenter X11 = {PumpAll, nullptr, nullptr};
+
+} // namespace
+
+HWND KestrelAttachNativeParent(uintptr_t native, int width, int height) {
+    HWND window = CreateParent(width, height);
+
+    if (!native || !window) return window;
+    Display* connection = XOpenDisplay(nullptr);
+    if (!connection) return window; // no display: the editor lives headless
+    OpenDisplays++;
+    if (XExtCodes* codes = XAddExtension(connection))
+        XESetError(connection, codes->extension, SwallowError);
+    auto* a = new SAttached{};
+    a->Window = window;
+    a->Connection = connection;
+    XSetWindowAttributes attributes{};
+    attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
+    attributes.background_pixel = BlackPixel(connection, DefaultScreen(connection));
+    a->Native =
+        XCreateWindow(connection, static_cast<::Window>(native), 0, 0, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                      CWEventMask | CWBackPixel, &attributes);
+    a->Context = XCreateGC(connection, a->Native, 0, nullptr);
+    a->Arrow = XCreateFontCursor(connection, XC_left_ptr);
+    a->Move = XCreateFontCursor(connection, XC_fleur);
+    a->Shown = nullptr;
+    a->Exposed = true;
+    XMapWindow(connection, a->Native);
+    XSync(connection, False);
+    {
+        std::lock_guard<std::recursive_mutex> lock(State().Lock);
+        if (SWindow* w = FindWindow(window)) w->Native = a;
+    }
+    Attached.push_back(a);
+    KestrelSetPresenter(&X11);
+    return window;
+}
+
+void KestrelDetachNativeParent(HWND window) {
+    auto it = std::find_if(Attached.begin(), Attached.end(),
+                           [&](SAttached* a) { return a->Window == window; });
+    DestroyWindow(window);
+    if (it == Attached.end()) return;
+    SAttached* a = *it;
+    Attached.erase(it);
+    Close(a);
+}
+
+int KestrelOpenDisplayCount() {
+    return OpenDisplays.load();
+}
