@@ -1,0 +1,170 @@
+// A host with a real X11 window opens the editor through the built plug-in and pumps
+// it with its idle calls, as Linux hosts do.
+#include <gtest/gtest.h>
+
+#include "editor/KestrelGUI.h"
+#include "platform/Testing.h"
+#include "support/FakeHost.h"
+#include "support/PluginHost.h"
+
+#include <dirent.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+// Last: Xlib's macros (None, Bool, Status) would collide with the names above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+namespace {
+
+int OpenDescriptors() {
+    int n = 0;
+    if (DIR* d = opendir("/proc/self/fd")) {
+        while (readdir(d))
+            n++;
+        closedir(d);
+    }
+    return n;
+}
+
+long ResidentKiB() {
+    long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return resident * 4;
+}
+
+struct SX11 : ::testing::Test {
+    void SetUp() override {
+        X = XOpenDisplay(nullptr);
+        if (!X) GTEST_SKIP() << "no X display (scripts/test runs these under xvfb-run)";
+        Frame = XCreateSimpleWindow(X, DefaultRootWindow(X), 0, 0, 430, 200, 0, 0, 0);
+        XMapWindow(X, Frame);
+        XSync(X, False);
+        Effect = Host.Open();
+        ASSERT_NE(Effect, nullptr);
+    }
+    void TearDown() override {
+        if (!X) return;
+        Host.Close(Effect);
+        XDestroyWindow(X, Frame);
+        XCloseDisplay(X);
+    }
+    void Idle(int rounds = 3) {
+        for (int i = 0; i < rounds; i++) {
+            XSync(X, False);
+            Host.Dispatch(Effect, effEditIdle);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        XSync(X, False);
+    }
+    void Open(int rounds = 6) {
+        Host.Dispatch(Effect, effEditOpen, 0, 0, reinterpret_cast<void*>(Frame));
+        Idle(rounds);
+    }
+    uint32_t Screen(XImage* image, int x, int y) {
+        const unsigned long p = XGetPixel(image, x, y);
+        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    }
+
+    CPluginHost Host;
+    AEffect* Effect = nullptr;
+    Display* X = nullptr;
+    Window Frame = 0;
+};
+
+} // namespace
+
+TEST_F(SX11, TheScreenShowsWhatTheHeadlessEditorDraws) {
+    Open();
+    XImage* image = XGetImage(X, Frame, 0, 0, 430, 200, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    // The same editor, built in this process on the headless presenter.
+    SKestrelGraphics graphics{};
+    LoadKestrelGraphics(&graphics);
+    SetKestrelEditorFactory(CKestrelGUI::Create);
+    CFakeHost fake;
+    fake.SampleRate = Host.SampleRate;
+    fake.BlockSamples = Host.BlockSize;
+    HWND parent = KestrelTesting::CreateHostWindow(430, 200);
+    {
+        CKestrel machine(&fake, &graphics);
+        HWND editor = machine.CreateGUI(parent);
+        KestrelTesting::Pump();
+        const auto expected = KestrelTesting::ReadWindow(editor);
+        int differing = 0;
+        for (int y = 0; y < 200; y++)
+            for (int x = 0; x < 430; x++)
+                differing += Screen(image, x, y) != expected.At(x, y);
+        EXPECT_EQ(differing, 0);
+        machine.OnHideGUI();
+    }
+    DestroyWindow(parent);
+    FreeKestrelGraphics(&graphics);
+    XDestroyImage(image);
+}
+
+TEST_F(SX11, AMouseDragOnTheFeedbackKnobIsAutomation) {
+    Open();
+    const int x = 264 + 16, y = 158 + 19;
+    XTestFakeMotionEvent(X, DefaultScreen(X), x, y, CurrentTime);
+    Idle();
+    XTestFakeButtonEvent(X, 1, True, CurrentTime);
+    Idle();
+    for (int step = 1; step <= 6; step++) {
+        XTestFakeMotionEvent(X, DefaultScreen(X), x, y - 5 * step, CurrentTime);
+        Idle(2);
+    }
+    XTestFakeButtonEvent(X, 1, False, CurrentTime);
+    Idle();
+    int automations = 0;
+    float last = 0;
+    for (const SHostCall& call : Host.Calls)
+        if (call.Opcode == audioMasterAutomate) {
+            EXPECT_EQ(call.Index, KestrelFeedback);
+            EXPECT_EQ(call.Effect, Effect);
+            automations++;
+            last = call.Opt;
+        }
+    EXPECT_GT(automations, 0);
+    EXPECT_GT(last, 0.5f) << "dragged up from 0.5";
+    EXPECT_FLOAT_EQ(Effect->getParameter(Effect, KestrelFeedback), last);
+}
+
+TEST_F(SX11, OpeningAndClosingLeavesNothingBehind) {
+    std::vector<float> in(256, 0.1f), out(256);
+    float* ins[2] = {in.data(), in.data()};
+    float* outs[2] = {out.data(), out.data()};
+    auto cycle = [&](int i) {
+        Open(1);
+        Effect->setParameter(Effect, KestrelRoomWidth, (i % 10) / 10.0f);
+        Effect->processReplacing(Effect, ins, outs, 256);
+        Idle(1);
+        Host.Dispatch(Effect, effEditClose);
+    };
+    for (int i = 0; i < 10; i++)
+        cycle(i); // let caches and the allocator settle
+    const int descriptors = OpenDescriptors();
+    const long memory = ResidentKiB();
+    for (int i = 0; i < 100; i++)
+        cycle(i);
+    EXPECT_EQ(OpenDescriptors(), descriptors) << "X connections and files";
+    EXPECT_LT(ResidentKiB() - memory, 2048) << "KiB grown over 100 cycles";
+}
+
+TEST_F(SX11, ClosingTheEffectWithTheEditorOpen) {
+    Open();
+    const int descriptors = OpenDescriptors();
+    AEffect* second = Host.Open();
+    Host.Dispatch(second, effEditOpen, 0, 0, reinterpret_cast<void*>(Frame));
+    Idle();
+    EXPECT_EQ(OpenDescriptors(), descriptors + 1) << "one display connection per editor";
+    Host.Close(second); // effClose with its editor open
+    Idle();
+    EXPECT_EQ(OpenDescriptors(), descriptors);
+}
