@@ -1,6 +1,6 @@
 #include "ui/Control.h"
+#include "platform/ErrorReporting.h"
 #include "platform/Module.h"
-#include "ui/ErrorReporting.h"
 
 #include <cstdio>
 #include <cstring>

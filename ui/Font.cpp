@@ -1,5 +1,5 @@
 #include "ui/Font.h"
-#include "ui/ErrorReporting.h"
+#include "platform/ErrorReporting.h"
 
 CFont::CFont(HDC dc, const char* face, double points, bool bold) : Font(nullptr) {
     const int height = static_cast<int>(points * GetDeviceCaps(dc, LOGPIXELSY) / 72);

@@ -1,6 +1,6 @@
+#include "platform/ErrorReporting.h"
 #include "platform/Testing.h"
 #include "ui/ColorManager.h"
-#include "ui/ErrorReporting.h"
 #include "ui/Font.h"
 #include "ui/Pen.h"
 #include "ui/Timer.h"

@@ -1,4 +1,4 @@
-#include "ui/ErrorReporting.h"
+#include "platform/ErrorReporting.h"
 #include "platform/Win32.h"
 
 #include <atomic>
