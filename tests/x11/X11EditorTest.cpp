@@ -154,7 +154,12 @@ TEST_F(SX11, OpeningAndClosingLeavesNothingBehind) {
     for (int i = 0; i < 100; i++)
         cycle(i);
     EXPECT_EQ(OpenDescriptors(), descriptors) << "X connections and files";
+#if !defined(__SANITIZE_ADDRESS__)
+    // (AddressSanitizer holds freed memory in quarantine; its leak check runs at exit.)
     EXPECT_LT(ResidentKiB() - memory, 2048) << "KiB grown over 100 cycles";
+#else
+    (void)memory;
+#endif
 }
 
 TEST_F(SX11, ClosingTheEffectWithTheEditorOpen) {
