@@ -6,6 +6,7 @@
 #pragma once
 
 #include "machine/Machine.h"
+#include "reverb/EarlyTaps.h"
 #include "reverb/FDN.h"
 #include "reverb/Geometry.h"
 #include "reverb/ImageSource.h"
@@ -144,6 +145,8 @@ private:
     CFDN* Network;
     SKestrelGraphics* Graphics;
     std::atomic<bool> DirtyEditor, DirtyRoom, DirtyListener, DirtyNetwork;
-    std::vector<double> ResponseLeft, ResponseRight; // scratch for ModelFIRs
+    CEarlyTaps Early; // the tap windows of the current sample rate
+    std::vector<int> TapIndex[2];
+    std::vector<double> TapValue[2];
     SRebuildCounts Rebuilds{};
 };

@@ -23,15 +23,7 @@ void CStereoFIR::SetImpulseResponse(const double* left, const double* right, int
         DenseRight.assign(right, right + Length_);
         return;
     }
-    if (crossfade > 0 && CrossfadeRemaining == 0) {
-        PreviousLeft = std::move(Left);
-        PreviousRight = std::move(Right);
-        CrossfadeRemaining = crossfade;
-        CrossfadePosition = 0.0;
-        CrossfadeStep = 1.0 / crossfade;
-    }
-    // Otherwise the current lists are simply replaced: a running crossfade keeps
-    // blending from its previous lists towards whatever is installed now.
+    BeginCrossfade(crossfade);
     auto build = [this](const double* response, STaps& taps) {
         taps.Index.clear();
         taps.Value.clear();
@@ -49,6 +41,29 @@ void CStereoFIR::SetImpulseResponse(const double* left, const double* right, int
     };
     build(left, Left);
     build(right, Right);
+}
+
+void CStereoFIR::BeginCrossfade(int crossfade) {
+    // Otherwise the current lists are simply replaced: a running crossfade keeps
+    // blending from its previous lists towards whatever is installed now.
+    if (crossfade <= 0 || CrossfadeRemaining != 0) return;
+    // Swapped, not moved: the lists keep their storage from one rebuild to the next,
+    // so a steady stream of rebuilds allocates nothing.
+    std::swap(PreviousLeft, Left);
+    std::swap(PreviousRight, Right);
+    CrossfadeRemaining = crossfade;
+    CrossfadePosition = 0.0;
+    CrossfadeStep = 1.0 / crossfade;
+}
+
+void CStereoFIR::SetTaps(const std::vector<int>& leftIndex, const std::vector<double>& leftValue,
+                         const std::vector<int>& rightIndex, const std::vector<double>& rightValue,
+                         int crossfade) {
+    BeginCrossfade(crossfade);
+    Left.Index.assign(leftIndex.begin(), leftIndex.end());
+    Left.Value.assign(leftValue.begin(), leftValue.end());
+    Right.Index.assign(rightIndex.begin(), rightIndex.end());
+    Right.Value.assign(rightValue.begin(), rightValue.end());
 }
 
 int CStereoFIR::Wrap(long long index) const {
@@ -115,8 +130,8 @@ void CStereoFIR::Process(double x, double* outL, double* outR, double* delayed, 
             r += (RightLine[i] * (1.0 - e)) * PreviousRight.Value[t];
         }
         if (--CrossfadeRemaining == 0) {
-            PreviousLeft = STaps();
-            PreviousRight = STaps();
+            PreviousLeft.Clear();
+            PreviousRight.Clear();
         } else {
             CrossfadePosition += CrossfadeStep;
         }

@@ -17,6 +17,11 @@ public:
     // a crossfade already running carries on towards the newest responses.
     // Dense: copies the responses, no crossfade. Responses are read during the call only.
     void SetImpulseResponse(const double* left, const double* right, int crossfade);
+    // The same from the non-zero taps alone (ascending indices below the length),
+    // without scanning whole responses. Sparse mode only.
+    void SetTaps(const std::vector<int>& leftIndex, const std::vector<double>& leftValue,
+                 const std::vector<int>& rightIndex, const std::vector<double>& rightValue,
+                 int crossfade);
 
     // Mono input: adds to *outL and *outR. With `delayed`, the input is stored and
     // *delayed receives the input of -offset samples ago (1 <= -offset <= length).
@@ -42,9 +47,14 @@ private:
     struct STaps {
         std::vector<int> Index; // strictly ascending
         std::vector<double> Value;
+        void Clear() {
+            Index.clear();
+            Value.clear();
+        }
     };
 
     double Convolve(const double* line, const STaps& taps) const;
+    void BeginCrossfade(int crossfade);
     int Wrap(long long index) const;
 
     std::vector<double> LeftLine;
