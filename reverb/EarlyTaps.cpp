@@ -24,8 +24,10 @@ int CEarlyTaps::TapOf(double distance2) const {
     int k = static_cast<int>(std::sqrt(distance2) / SpeedOfSound / Step);
     if (k > n - 1) k = n - 1;
     if (k < 0) k = 0;
-    while (k > 0 && Edges[k] > distance2) k--;
-    while (k < n - 1 && Edges[k + 1] <= distance2) k++;
+    while (k > 0 && Edges[k] > distance2)
+        k--;
+    while (k < n - 1 && Edges[k + 1] <= distance2)
+        k++;
     return k;
 }
 
@@ -42,7 +44,8 @@ void CEarlyTaps::Visit(const CImageSource* node, const SPos* listener, int depth
         Paths.insert(Paths.end(), Trail.begin(), Trail.begin() + depth + 1);
     }
     const int latest = std::max(latestAncestorTap, tap);
-    for (int i = 0; i < node->ChildCount; i++) Visit(node->Children[i], listener, depth + 1, latest);
+    for (int i = 0; i < node->ChildCount; i++)
+        Visit(node->Children[i], listener, depth + 1, latest);
 }
 
 void CEarlyTaps::Collect(const CImageSource* tree, const SPos* listener, std::vector<int>& taps,
@@ -60,7 +63,8 @@ void CEarlyTaps::Collect(const CImageSource* tree, const SPos* listener, std::ve
     });
     for (size_t first = 0; first < Found.size();) {
         size_t last = first;
-        while (last < Found.size() && Found[last].Tap == Found[first].Tap) last++;
+        while (last < Found.size() && Found[last].Tap == Found[first].Tap)
+            last++;
         double value;
         if (last - first == 1) {
             // One image in the window: every level of the walk adds it to 0.0, exactly.

@@ -32,8 +32,8 @@ private:
     void Visit(const CImageSource* node, const SPos* listener, int depth, int latestAncestorTap);
     int TapOf(double distance2) const;
 
-    std::vector<double> Edges; // n + 1 squared distances, m²
-    double Step = 1.0;         // seconds per tap
+    std::vector<double> Edges;              // n + 1 squared distances, m²
+    double Step = 1.0;                      // seconds per tap
     std::vector<const CImageSource*> Trail; // the path to the node being visited
     std::vector<const CImageSource*> Paths; // every contribution's path, back to back
     std::vector<SContribution> Found;

@@ -63,15 +63,55 @@ CFDN* CFDN::Clone() const {
     return new CFDN(SampleRate, Lengths, FeedbackTarget, GainTarget, Cutoff);
 }
 
-void CFDN::Glide(double& current, double target) {
-    if (current == target) return;
-    const double step = 0.0004 * (std::fabs(target - current) + 0.1);
-    if (current < target) {
-        current += step;
-        if (current > target) current = target;
-    } else {
-        current -= step;
-        if (current < target) current = target;
+void CFDN::ProcessBlock(const double* inL, const double* inR, double* outL, double* outR, int n) {
+    // Process, with the state held in locals for the length of the block.
+    double gain = GainCurrent, feedback = FeedbackCurrent;
+    const double gainTarget = GainTarget, feedbackTarget = FeedbackTarget;
+    double x1[4], x2[4], y1[4], y2[4];
+    double* line[4];
+    int position[4];
+    for (int j = 0; j < 4; j++) {
+        x1[j] = X1[j];
+        x2[j] = X2[j];
+        y1[j] = Y1[j];
+        y2[j] = Y2[j];
+        line[j] = Lines[j].data();
+        position[j] = Positions[j];
+    }
+    const double c0 = b0, c1 = b1, c2 = b2, d1 = a1, d2 = a2;
+    for (int i = 0; i < n; i++) {
+        Glide(gain, gainTarget);
+        const double s = gain * 0.5;
+        Glide(feedback, feedbackTarget);
+        const double g = feedback;
+        double o[4];
+        for (int j = 0; j < 4; j++) {
+            const double v = line[j][position[j]];
+            const double y = ((c0 * v + c1 * x1[j]) + c2 * x2[j]) - d1 * y1[j] - d2 * y2[j];
+            x2[j] = x1[j];
+            x1[j] = v;
+            y2[j] = y1[j];
+            y1[j] = y;
+            o[j] = y;
+        }
+        outL[i] = (o[0] + o[2]) * s;
+        outR[i] = (o[1] + o[3]) * s;
+        const double c = (o[0] + o[1] + o[2] + o[3]) * (-0.5 * g);
+        const double m[4] = {g * o[0] + inL[i], g * o[1] + inR[i], g * o[2] + inL[i],
+                             g * o[3] + inR[i]};
+        for (int j = 0; j < 4; j++) {
+            line[j][position[j]] = m[j] + c;
+            if (++position[j] == Lengths[j]) position[j] = 0;
+        }
+    }
+    GainCurrent = gain;
+    FeedbackCurrent = feedback;
+    for (int j = 0; j < 4; j++) {
+        X1[j] = x1[j];
+        X2[j] = x2[j];
+        Y1[j] = y1[j];
+        Y2[j] = y2[j];
+        Positions[j] = position[j];
     }
 }
 

@@ -24,6 +24,8 @@ public:
     CFDN* Clone() const;
     // Writes (does not add) one output sample per side.
     void Process(double inL, double inR, double* outL, double* outR);
+    // n samples at once, the same arithmetic as n calls of Process.
+    void ProcessBlock(const double* inL, const double* inR, double* outL, double* outR, int n);
 
     // The cutoff frequency in Hz that SetCutoff maps x to, before clamping.
     static double CutoffFrequency(double x, int sampleRate);
@@ -42,7 +44,19 @@ public:
     CFDN& operator=(const CFDN&) = delete;
 
 private:
-    static void Glide(double& current, double target);
+    // Moves current towards target by 0.0004 × (distance + 0.1), never past it.
+    static void Glide(double& current, double target) {
+        if (current == target) return;
+        const double step =
+            0.0004 * ((target > current ? target - current : current - target) + 0.1);
+        if (current < target) {
+            current += step;
+            if (current > target) current = target;
+        } else {
+            current -= step;
+            if (current < target) current = target;
+        }
+    }
 
     std::vector<double> Lines[4];
     double X1[4], X2[4], Y1[4], Y2[4];

@@ -34,7 +34,8 @@ CKestrel::CKestrel(CHost* host, SKestrelGraphics* graphics)
       BlockSize(host ? host->GetBlockSamples() : 0), SrcLeft{}, SrcRight{}, DstLeft{}, DstRight{},
       RoomSize{}, LeftRays(nullptr), RightRays(nullptr), LeftFIR(nullptr), RightFIR(nullptr),
       Network(nullptr), Graphics(graphics), DirtyEditor(false), DirtyRoom(false),
-      DirtyListener(false), DirtyNetwork(false) {
+      DirtyListener(false), DirtyNetwork(false),
+      Scratch(static_cast<size_t>(ScratchChunk) * 10, 0.0) {
     PropertyCount = KestrelPropertyCount;
     for (int i = 0; i < KestrelPropertyCount; i++)
         Values[i].store(Defaults[i], std::memory_order_relaxed);
@@ -279,19 +280,34 @@ void CKestrel::Work() {
     double* outL = out->Left;
     double* outR = out->Right;
     const int offset = -KestrelLateDelay;
-    for (int i = 0; i < frames; i++) {
-        // One bad sample from the host would otherwise circulate in the network
-        // until the next sample-rate change.
-        const double xL = std::isfinite(inL[i]) ? inL[i] : 0.0;
-        const double xR = std::isfinite(inR[i]) ? inR[i] : 0.0;
-        double aL = 0.0, aR = 0.0, dL = 0.0;
-        LeftFIR->Process(xL, &aL, &aR, &dL, offset);
-        double bL = 0.0, bR = 0.0, dR = 0.0;
-        RightFIR->Process(xR, &bL, &bR, &dR, offset);
-        double cL, cR;
-        Network->Process(dL, dR, &cL, &cR);
-        outL[i] = (aL + bL + cL) * 0.333;
-        outR[i] = (aR + bR + cR) * 0.333;
+    // In chunks, each stage over the whole chunk: the same arithmetic per sample as one
+    // sample at a time, in loops the compiler can vectorise.
+    double* const xL = Scratch.data();
+    double* const xR = xL + ScratchChunk;
+    double* const aL = xR + ScratchChunk;
+    double* const aR = aL + ScratchChunk;
+    double* const bL = aR + ScratchChunk;
+    double* const bR = bL + ScratchChunk;
+    double* const dL = bR + ScratchChunk;
+    double* const dR = dL + ScratchChunk;
+    double* const cL = dR + ScratchChunk;
+    double* const cR = cL + ScratchChunk;
+    for (int start = 0; start < frames; start += ScratchChunk) {
+        const int n = std::min(ScratchChunk, frames - start);
+        for (int i = 0; i < n; i++) {
+            // One bad sample from the host would otherwise circulate in the network
+            // until the next sample-rate change.
+            const double l = inL[start + i], r = inR[start + i];
+            xL[i] = std::isfinite(l) ? l : 0.0;
+            xR[i] = std::isfinite(r) ? r : 0.0;
+        }
+        LeftFIR->ProcessBlock(xL, n, aL, aR, dL, offset);
+        RightFIR->ProcessBlock(xR, n, bL, bR, dR, offset);
+        Network->ProcessBlock(dL, dR, cL, cR, n);
+        for (int i = 0; i < n; i++) {
+            outL[start + i] = (aL[i] + bL[i] + cL[i]) * 0.333;
+            outR[start + i] = (aR[i] + bR[i] + cR[i]) * 0.333;
+        }
     }
 }
 

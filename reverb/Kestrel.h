@@ -145,7 +145,9 @@ private:
     CFDN* Network;
     SKestrelGraphics* Graphics;
     std::atomic<bool> DirtyEditor, DirtyRoom, DirtyListener, DirtyNetwork;
-    CEarlyTaps Early; // the tap windows of the current sample rate
+    CEarlyTaps Early;                        // the tap windows of the current sample rate
+    static constexpr int ScratchChunk = 256; // frames per pass of Work's stages
+    std::vector<double> Scratch;             // ten arrays of ScratchChunk
     std::vector<int> TapIndex[2];
     std::vector<double> TapValue[2];
     SRebuildCounts Rebuilds{};

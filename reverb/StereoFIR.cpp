@@ -3,14 +3,23 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+// Samples of history kept beyond the delay line's length, so that blocks append
+// without moving anything most of the time.
+constexpr int HistoryRoom = 4096;
+} // namespace
+
 CStereoFIR::CStereoFIR(int length, bool sparse)
-    : LeftLine(length > 0 ? length : 0, 0.0), RightLine(length > 0 ? length : 0, 0.0),
-      WritePosition(0), Length_(length > 0 ? length : 0), CrossfadeRemaining(0),
-      CrossfadePosition(0.0), CrossfadeStep(0.0), Sparse(sparse), Gain(1.0) {}
+    : History(length > 0 ? static_cast<size_t>(length) + HistoryRoom : 0, 0.0),
+      Cursor(length > 0 ? length : 0), LeftLine(length > 0 ? length : 0, 0.0),
+      RightLine(length > 0 ? length : 0, 0.0), WritePosition(0), Length_(length > 0 ? length : 0),
+      CrossfadeRemaining(0), CrossfadePosition(0.0), CrossfadeStep(0.0), Sparse(sparse), Gain(1.0) {
+}
 
 CStereoFIR::CStereoFIR(int length, const double* left, const double* right, bool sparse)
     : CStereoFIR(length, sparse) {
     SetImpulseResponse(left, right, 0);
+    std::fill(History.begin(), History.end(), 0.0);
     std::fill(LeftLine.begin(), LeftLine.end(), 0.0);
     std::fill(RightLine.begin(), RightLine.end(), 0.0);
 }
@@ -66,20 +75,16 @@ void CStereoFIR::SetTaps(const std::vector<int>& leftIndex, const std::vector<do
     Right.Value.assign(rightValue.begin(), rightValue.end());
 }
 
-int CStereoFIR::Wrap(long long index) const {
-    long long r = index % Length_;
-    return static_cast<int>(r < 0 ? r + Length_ : r);
+int CStereoFIR::Back(int offset) const {
+    const int slot = (offset % Length_ + Length_) % Length_;
+    return slot == 0 ? Length_ : Length_ - slot;
 }
 
-double CStereoFIR::Convolve(const double* line, const STaps& taps) const {
-    double sum = 0.0;
-    const int n = static_cast<int>(taps.Index.size());
-    for (int t = 0; t < n; t++) {
-        int i = WritePosition - taps.Index[t];
-        if (i < 0) i += Length_;
-        sum += line[i] * taps.Value[t];
-    }
-    return sum;
+void CStereoFIR::MakeRoom(int n) {
+    if (Cursor + n <= static_cast<int>(History.size())) return;
+    // Keep the last Length_ samples: all that any tap or delayed read can reach.
+    std::copy(History.begin() + (Cursor - Length_), History.begin() + Cursor, History.begin());
+    Cursor = Length_;
 }
 
 void CStereoFIR::Process(double x, double* outL, double* outR, double* delayed, int offset) {
@@ -99,14 +104,22 @@ void CStereoFIR::Process(double x, double* outL, double* outR, double* delayed, 
         *outR += r;
         return;
     }
+    MakeRoom(1);
+    const double* now = History.data() + Cursor; // the slot of the current sample
     double l, r;
     if (delayed) {
-        *delayed = LeftLine[Wrap(static_cast<long long>(WritePosition) + Length_ + offset)];
-        LeftLine[WritePosition] = x;
-        RightLine[WritePosition] = x;
-        l = Convolve(LeftLine.data(), Left);
-        r = Convolve(RightLine.data(), Right);
+        *delayed = now[-Back(offset)];
+        History[Cursor] = x;
+        l = 0.0;
+        for (size_t t = 0; t < Left.Index.size(); t++)
+            l += now[-Left.Index[t]] * Left.Value[t];
+        r = 0.0;
+        for (size_t t = 0; t < Right.Index.size(); t++)
+            r += now[-Right.Index[t]] * Right.Value[t];
     } else {
+        // The input is not stored, yet the position moves on: the slot keeps the sample
+        // a ring of Length_ would still hold there.
+        History[Cursor] = now[-Length_];
         double sumL = 0.0, sumR = 0.0;
         for (double h : Left.Value)
             sumL += h;
@@ -119,16 +132,10 @@ void CStereoFIR::Process(double x, double* outL, double* outR, double* delayed, 
         const double e = CrossfadePosition;
         l = e * l;
         r = e * r;
-        for (size_t t = 0; t < PreviousLeft.Index.size(); t++) {
-            int i = WritePosition - PreviousLeft.Index[t];
-            if (i < 0) i += Length_;
-            l += (LeftLine[i] * (1.0 - e)) * PreviousLeft.Value[t];
-        }
-        for (size_t t = 0; t < PreviousRight.Index.size(); t++) {
-            int i = WritePosition - PreviousRight.Index[t];
-            if (i < 0) i += Length_;
-            r += (RightLine[i] * (1.0 - e)) * PreviousRight.Value[t];
-        }
+        for (size_t t = 0; t < PreviousLeft.Index.size(); t++)
+            l += (now[-PreviousLeft.Index[t]] * (1.0 - e)) * PreviousLeft.Value[t];
+        for (size_t t = 0; t < PreviousRight.Index.size(); t++)
+            r += (now[-PreviousRight.Index[t]] * (1.0 - e)) * PreviousRight.Value[t];
         if (--CrossfadeRemaining == 0) {
             PreviousLeft.Clear();
             PreviousRight.Clear();
@@ -136,9 +143,62 @@ void CStereoFIR::Process(double x, double* outL, double* outR, double* delayed, 
             CrossfadePosition += CrossfadeStep;
         }
     }
-    WritePosition = WritePosition + 1 == Length_ ? 0 : WritePosition + 1;
+    Cursor++;
     *outL += l;
     *outR += r;
+}
+
+void CStereoFIR::ProcessBlock(const double* x, int n, double* outL, double* outR, double* delayed,
+                              int offset) {
+    if (Length_ <= 0 || !Sparse || CrossfadeRemaining > 0 || n > HistoryRoom) {
+        for (int i = 0; i < n; i++) {
+            outL[i] = outR[i] = 0.0;
+            Process(x[i], &outL[i], &outR[i], delayed ? &delayed[i] : nullptr, offset);
+        }
+        return;
+    }
+    MakeRoom(n);
+    double* now = History.data() + Cursor;
+    for (int i = 0; i < n; i++)
+        now[i] = x[i];
+    if (delayed) {
+        const double* from = now - Back(offset);
+        for (int i = 0; i < n; i++)
+            delayed[i] = from[i];
+    }
+    // Over the block, four taps a pass: each sample still sums its taps in ascending
+    // order, starting from 0.0, as one sample at a time does.
+    auto convolve = [&](const STaps& taps, double* out) {
+        for (int i = 0; i < n; i++)
+            out[i] = 0.0;
+        const size_t count = taps.Index.size();
+        size_t t = 0;
+        for (; t + 4 <= count; t += 4) {
+            const double* f0 = now - taps.Index[t];
+            const double* f1 = now - taps.Index[t + 1];
+            const double* f2 = now - taps.Index[t + 2];
+            const double* f3 = now - taps.Index[t + 3];
+            const double h0 = taps.Value[t], h1 = taps.Value[t + 1], h2 = taps.Value[t + 2],
+                         h3 = taps.Value[t + 3];
+            for (int i = 0; i < n; i++) {
+                double v = out[i];
+                v += f0[i] * h0;
+                v += f1[i] * h1;
+                v += f2[i] * h2;
+                v += f3[i] * h3;
+                out[i] = v;
+            }
+        }
+        for (; t < count; t++) {
+            const double* from = now - taps.Index[t];
+            const double h = taps.Value[t];
+            for (int i = 0; i < n; i++)
+                out[i] += from[i] * h;
+        }
+    };
+    convolve(Left, outL);
+    convolve(Right, outR);
+    Cursor += n;
 }
 
 void CStereoFIR::Process(double xL, double xR, double* outL, double* outR, double* delayed,
@@ -150,7 +210,7 @@ void CStereoFIR::Process(double xL, double xR, double* outL, double* outR, doubl
     const bool dense = !DenseLeft.empty();
     double l = 0.0, r = 0.0;
     if (delayed) {
-        *delayed = LeftLine[Wrap(static_cast<long long>(WritePosition) + Length_ + offset)];
+        *delayed = LeftLine[(WritePosition + Length_ - Back(offset)) % Length_];
         LeftLine[WritePosition] = xL;
         RightLine[WritePosition] = xR;
         if (dense) {

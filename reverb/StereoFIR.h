@@ -26,6 +26,11 @@ public:
     // Mono input: adds to *outL and *outR. With `delayed`, the input is stored and
     // *delayed receives the input of -offset samples ago (1 <= -offset <= length).
     void Process(double x, double* outL, double* outR, double* delayed, int offset);
+    // The mono Process over a block: outL and outR receive (not add) each sample's sums,
+    // delayed (optional) each sample's delayed input. The same arithmetic as per sample,
+    // tap by tap over the whole block.
+    void ProcessBlock(const double* x, int n, double* outL, double* outR, double* delayed,
+                      int offset);
     // Stereo input, always on the dense responses, scaled by the normalising gain.
     void Process(double xL, double xR, double* outL, double* outR, double* delayed, int offset);
 
@@ -53,10 +58,17 @@ private:
         }
     };
 
-    double Convolve(const double* line, const STaps& taps) const;
     void BeginCrossfade(int crossfade);
-    int Wrap(long long index) const;
+    // Samples back that a read offset means on a delay line of Length_, as a ring reads it.
+    int Back(int offset) const;
+    void MakeRoom(int n);
 
+    // Mono input: both delay lines hold the same samples, so one linear history serves
+    // both; the next sample goes to History[Cursor], and Cursor >= Length_ always, so
+    // every tap and delayed read finds its sample without wrapping.
+    std::vector<double> History;
+    int Cursor;
+    // Stereo input (dense): two rings of Length_ samples.
     std::vector<double> LeftLine;
     std::vector<double> RightLine;
     int WritePosition;

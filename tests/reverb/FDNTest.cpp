@@ -139,3 +139,26 @@ TEST(FDN, NoSampleRateStillGivesFiniteOutput) {
         }
     }
 }
+
+TEST(FDN, BlocksComputeExactlyWhatSamplesDo) {
+    CFDN a(48000, KestrelDelayLengths, 0.7, 1.5, 0.4), b(48000, KestrelDelayLengths, 0.7, 1.5, 0.4);
+    a.SetFeedback(0.95); // gliding while the blocks run
+    b.SetFeedback(0.95);
+    a.SetGain(0.2);
+    b.SetGain(0.2);
+    std::mt19937 random(77);
+    std::normal_distribution<double> noise;
+    std::vector<double> inL(5000), inR(5000), outL(5000), outR(5000);
+    for (int i = 0; i < 5000; i++) {
+        inL[i] = noise(random);
+        inR[i] = noise(random);
+    }
+    b.ProcessBlock(inL.data(), inR.data(), outL.data(), outR.data(), 5000);
+    for (int i = 0; i < 5000; i++) {
+        double l, r;
+        a.Process(inL[i], inR[i], &l, &r);
+        ASSERT_EQ(outL[i], l) << i;
+        ASSERT_EQ(outR[i], r) << i;
+    }
+    EXPECT_EQ(a.FeedbackCurrent, b.FeedbackCurrent);
+}

@@ -155,3 +155,45 @@ TEST(StereoFIR, PingSetsTheGainFromTheSampledSum) {
     fir.Process(1.0, 0.0, &l, &r, nullptr, 0);
     EXPECT_DOUBLE_EQ(l, (-0.5 + 7 + 0 + 9) * 2.0);
 }
+
+TEST(StereoFIR, BlocksComputeExactlyWhatSamplesDo) {
+    std::mt19937 random(2024);
+    std::normal_distribution<double> noise;
+    std::uniform_int_distribution<int> tap(0, 3306), block(1, 700);
+    const int n = 3307;
+    for (int trial = 0; trial < 8; trial++) {
+        auto response = [&] {
+            std::vector<double> r(n, 0.0);
+            for (int i = 0; i < 23; i++)
+                r[tap(random)] = noise(random);
+            r[n - 1] = 0.25; // the oldest sample is read too
+            return r;
+        };
+        auto a = response(), b = response(), c = response(), d = response();
+        CStereoFIR bySample(n, a.data(), b.data(), true), byBlock(n, a.data(), b.data(), true);
+        int done = 0;
+        for (int round = 0; round < 12; round++) {
+            if (round == 5) { // a rebuild with a crossfade, then one during it
+                bySample.SetImpulseResponse(c.data(), d.data(), 128);
+                byBlock.SetImpulseResponse(c.data(), d.data(), 128);
+            }
+            if (round == 6) {
+                bySample.SetImpulseResponse(d.data(), c.data(), 128);
+                byBlock.SetImpulseResponse(d.data(), c.data(), 128);
+            }
+            const int size = block(random);
+            std::vector<double> x(size), l(size), r(size), delayed(size);
+            for (double& v : x)
+                v = noise(random);
+            byBlock.ProcessBlock(x.data(), size, l.data(), r.data(), delayed.data(), -601);
+            for (int i = 0; i < size; i++) {
+                double sl = 0.0, sr = 0.0, sd;
+                bySample.Process(x[i], &sl, &sr, &sd, -601);
+                ASSERT_EQ(l[i], sl) << trial << " at " << done + i;
+                ASSERT_EQ(r[i], sr) << trial << " at " << done + i;
+                ASSERT_EQ(delayed[i], sd) << trial << " at " << done + i;
+            }
+            done += size;
+        }
+    }
+}
