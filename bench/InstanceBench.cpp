@@ -53,10 +53,13 @@ void BM_WorkSilence(benchmark::State& state) {
     host.BlockSamples = 256;
     CKestrel k(&host, nullptr);
     CAudioBuffer* in = k.Ports[0]->AudioBuffer;
-    for (int i = 0; i < 256; i++) in->Left[i] = in->Right[i] = (i % 7) * 0.1 - 0.3;
-    for (int i = 0; i < 172; i++) k.Work(); // one second of noise
+    for (int i = 0; i < 256; i++)
+        in->Left[i] = in->Right[i] = (i % 7) * 0.1 - 0.3;
+    for (int i = 0; i < 172; i++)
+        k.Work(); // one second of noise
     in->Clear();
-    for (auto _ : state) k.Work();
+    for (auto _ : state)
+        k.Work();
     state.counters["realtime_x"] =
         benchmark::Counter(256.0 / 44100, benchmark::Counter::kIsIterationInvariantRate);
 }

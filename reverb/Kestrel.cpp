@@ -30,11 +30,11 @@ double RoomExtent(double v) {
 
 CKestrel::CKestrel(CHost* host, SKestrelGraphics* graphics)
     : CMachine(host), Editor(nullptr), ImpulseLengthSeconds(ImpulseLength), WallReflection(0.0),
-      SampleRate(host ? host->GetSampleRate() : 0), FilterLength(0), ConvolverLength(0),
-      BlockSize(host ? host->GetBlockSamples() : 0), SrcLeft{}, SrcRight{}, DstLeft{}, DstRight{},
-      RoomSize{}, LeftRays(nullptr), RightRays(nullptr), LeftFIR(nullptr), RightFIR(nullptr),
-      Network(nullptr), Graphics(graphics), DirtyEditor(false), DirtyRoom(false),
-      DirtyListener(false), DirtyNetwork(false),
+      SampleRate(host ? std::min(host->GetSampleRate(), KestrelMaximumSampleRate) : 0),
+      FilterLength(0), ConvolverLength(0), BlockSize(host ? host->GetBlockSamples() : 0), SrcLeft{},
+      SrcRight{}, DstLeft{}, DstRight{}, RoomSize{}, LeftRays(nullptr), RightRays(nullptr),
+      LeftFIR(nullptr), RightFIR(nullptr), Network(nullptr), Graphics(graphics), DirtyEditor(false),
+      DirtyRoom(false), DirtyListener(false), DirtyNetwork(false),
       Scratch(static_cast<size_t>(ScratchChunk) * 10, 0.0) {
     PropertyCount = KestrelPropertyCount;
     for (int i = 0; i < KestrelPropertyCount; i++)
@@ -76,14 +76,19 @@ void CKestrel::CreateProcessors() {
     // Rates at or below zero leave no early taps at all; below 8014 Hz the responses
     // are shorter than the network's 601-sample read-back, so the delay lines are
     // kept at least that long and the read always finds the real history.
-    const double taps = rate * ImpulseLengthSeconds;
-    FilterLength = taps > 0 ? static_cast<int>(taps) : 0;
-    ConvolverLength = std::max(FilterLength, KestrelLateDelay);
-    Early.SetWindows(FilterLength, FilterLength > 0 ? ImpulseLengthSeconds / FilterLength : 0.0);
+    CreateWindows();
     LeftFIR = new CStereoFIR(ConvolverLength, true);
     RightFIR = new CStereoFIR(ConvolverLength, true);
     Network = new CFDN(rate, KestrelDelayLengths, PropertyToFeedback(Value(KestrelFeedback)),
                        PropertyToGain(Value(KestrelGain)), Value(KestrelCutoff));
+}
+
+void CKestrel::CreateWindows() {
+    const int rate = SampleRate.load(std::memory_order_relaxed);
+    const double taps = rate * ImpulseLengthSeconds;
+    FilterLength = taps > 0 ? static_cast<int>(taps) : 0;
+    ConvolverLength = std::max(FilterLength, KestrelLateDelay);
+    Early.SetWindows(FilterLength, FilterLength > 0 ? ImpulseLengthSeconds / FilterLength : 0.0);
 }
 
 void CKestrel::DestroyProcessors() {
@@ -162,9 +167,32 @@ void CKestrel::GetPropertyValueDisplay(int index, double v, char* text) {
 
 void CKestrel::SetSampleRate(int rate) {
     CMutexLock lock(this);
-    DestroyProcessors();
-    SampleRate.store(rate, std::memory_order_relaxed);
-    CreateProcessors();
+    // Far beyond any audio interface; a host that sends more gets this much, rather than
+    // delay lines of gigabytes.
+    if (rate > KestrelMaximumSampleRate) rate = KestrelMaximumSampleRate;
+    // The new processors are built before the old ones go: should memory run out, the
+    // machine keeps working at its old rate.
+    CStereoFIR* left = LeftFIR;
+    CStereoFIR* right = RightFIR;
+    CFDN* network = Network;
+    const int oldRate = SampleRate.load(std::memory_order_relaxed);
+    LeftFIR = RightFIR = nullptr;
+    Network = nullptr;
+    try {
+        SampleRate.store(rate, std::memory_order_relaxed);
+        CreateProcessors();
+    } catch (...) {
+        DestroyProcessors();
+        LeftFIR = left;
+        RightFIR = right;
+        Network = network;
+        SampleRate.store(oldRate, std::memory_order_relaxed);
+        CreateWindows();
+        throw;
+    }
+    delete left;
+    delete right;
+    delete network;
     ModelRoom();
     ModelFIRs();
     if (Editor) {

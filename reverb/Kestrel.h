@@ -43,6 +43,9 @@ extern "C" const char* const KestrelPropertyNames[KestrelPropertyCount];
 // delay-line length); the convolvers' delay lines are never shorter than this.
 constexpr int KestrelLateDelay = 601;
 
+// The highest sample rate the machine takes (Hz); higher requests are held here.
+constexpr int KestrelMaximumSampleRate = 1536000;
+
 class CKestrel : public CMachine {
 public:
     // Asks the host for the sample rate and block size; builds everything at once.
@@ -124,6 +127,7 @@ private:
     void SetStatusText(const char* text); // takes the editor's lock around the change
 
     void CreateProcessors();
+    void CreateWindows(); // filter length, convolver length and tap windows of the rate
     void DestroyProcessors();
     double Value(int index) const { return Values[index].load(std::memory_order_relaxed); }
     SPos Place(double vx, double vy) const;

@@ -321,3 +321,16 @@ TEST(Kestrel, GainAndFeedbackMappings) {
     EXPECT_DOUBLE_EQ(CKestrel::PropertyToFeedback(1.0), 0.999);
     EXPECT_DOUBLE_EQ(CKestrel::PropertyToFeedback(0.5), 0.874125);
 }
+
+TEST(Kestrel, AbsurdSampleRatesAreHeldAtTheMaximum) {
+    CFakeHost host;
+    CKestrel k(&host, nullptr);
+    k.SetSampleRate(2147483647);
+    EXPECT_EQ(k.GetSampleRate(), KestrelMaximumSampleRate);
+    EXPECT_EQ(k.GetFilterLength(), static_cast<int>(KestrelMaximumSampleRate * 0.075));
+    std::vector<double> pulse(4096, 0.0);
+    pulse[0] = 1.0;
+    const SRun run = Render(k, pulse, pulse, 512);
+    for (double v : run.Left)
+        ASSERT_TRUE(std::isfinite(v));
+}
