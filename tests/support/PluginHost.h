@@ -6,6 +6,8 @@
 
 #include <dlfcn.h>
 
+#include <mutex>
+
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -60,7 +62,8 @@ public:
 
     int SampleRate = 44100;
     int BlockSize = 512;
-    std::vector<SHostCall> Calls;
+    std::vector<SHostCall> Calls; // every host call, from whatever thread made it
+    std::mutex CallsGuard;
     void* Library;
     Entry Main;
 
@@ -68,7 +71,10 @@ public:
                                           VstIntPtr value, void* ptr, float opt) {
         CPluginHost* host = Current;
         if (!host) return 0;
-        host->Calls.push_back({effect, opcode, index, value, ptr, opt});
+        {
+            std::lock_guard<std::mutex> lock(host->CallsGuard);
+            host->Calls.push_back({effect, opcode, index, value, ptr, opt});
+        }
         switch (opcode) {
         case audioMasterVersion: return 2400;
         case audioMasterGetSampleRate: return host->SampleRate;
