@@ -2,6 +2,7 @@
 #include "editor/KestrelGUI.h"
 #include "reverb/ImageSource.h"
 #include "reverb/Kestrel.h"
+#include "ui/LiteContainer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -128,6 +129,10 @@ int CRoomView::InNode(int x, int y) const {
 }
 
 void CRoomView::OnMouseMove(int x, int y) {
+    // The machine replaces the nodes and the room from the audio thread (under its lock,
+    // then the editor's): read them under the same locks, in the same order.
+    Machine->Lock();
+    CMutexLock lock(Container);
     if (!Dragging) {
         const int n = InNode(x - X, y - Y);
         if (Hover == -1 && n != -1) {
@@ -138,22 +143,21 @@ void CRoomView::OnMouseMove(int x, int y) {
             ReleaseCapture();
         }
         Hover = n;
-        return;
+    } else {
+        int pw, ph;
+        Area(&pw, &ph);
+        const int dx = x - DragStartX, dy = y - DragStartY;
+        SPos next{static_cast<double>(dx) / pw * Room.width + DragStartPosition.x,
+                  static_cast<double>(dy) / ph * Room.height + DragStartPosition.y};
+        next.x = std::clamp(next.x, 0.0, Room.width);
+        next.y = std::clamp(next.y, 0.0, Room.height);
+        if (next.x != Nodes[Hover].x || next.y != Nodes[Hover].y) Machine->MoveNode(Hover, &next);
     }
-    int pw, ph;
-    Area(&pw, &ph);
-    const int dx = x - DragStartX, dy = y - DragStartY;
-    SPos next{static_cast<double>(dx) / pw * Room.width + DragStartPosition.x,
-              static_cast<double>(dy) / ph * Room.height + DragStartPosition.y};
-    next.x = std::clamp(next.x, 0.0, Room.width);
-    next.y = std::clamp(next.y, 0.0, Room.height);
-    if (next.x == Nodes[Hover].x && next.y == Nodes[Hover].y) return;
-    Machine->Lock();
-    Machine->MoveNode(Hover, &next);
     Machine->Release();
 }
 
 void CRoomView::OnLeftButtonDown(int x, int y) {
+    CMutexLock lock(Container);
     if (Hover < 0) return;
     Dragging = 1;
     DragStartPosition = Nodes[Hover];

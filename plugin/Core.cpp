@@ -43,10 +43,12 @@ CCore::~CCore() {
 }
 
 AudioEffect* createEffectInstance(audioMasterCallback callback, HINSTANCE module) {
-    AppInstance = module;
     SetKestrelEditorFactory(CKestrelGUI::Create);
     {
         std::lock_guard<std::mutex> lock(CoreGuard);
+        // The same handle every time from the same library: written only when it differs,
+        // so that instances made on several host threads at once do not race on it.
+        if (AppInstance != module) AppInstance = module;
         if (!Core) Core = new CCore(DetectProcessorFeatures(), callback);
     }
     std::unique_ptr<CKestrel> machine(new CKestrel(Core->Host, &Core->Graphics));

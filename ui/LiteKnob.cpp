@@ -22,8 +22,16 @@ void CLiteKnob::Draw(CFrameBuffer* target) {
 }
 
 void CLiteKnob::SetValue(double value) {
+    // The machine pushes values from the audio thread while the window thread draws and
+    // drags: the value changes and is read only under the container's lock.
+    CMutexLock lock(Container);
     Value = value;
     Container->Render(X, Y, Width, Height);
+}
+
+double CLiteKnob::GetValue() const {
+    CMutexLock lock(Container);
+    return Value;
 }
 
 void CLiteKnob::ShowToolTip(double value) {
@@ -33,14 +41,14 @@ void CLiteKnob::ShowToolTip(double value) {
 }
 
 void CLiteKnob::OnLeftButtonDown(int, int y) {
+    if (Machine) Machine->Lock();
+    Container->Lock();
     DragStartY = y;
     DragStartValue = Value;
     Dragging = true;
-    if (Machine) {
-        Machine->Lock();
-        ShowToolTip(Value);
-        Machine->Release();
-    }
+    if (Machine) ShowToolTip(Value);
+    Container->Release();
+    if (Machine) Machine->Release();
     SetCapture();
 }
 
@@ -50,18 +58,19 @@ void CLiteKnob::OnMouseMove(int, int y) {
     if (f < 0) f = 0;
     if (f >= FrameCount) f = FrameCount - 1;
     const double value = static_cast<double>(f) / (FrameCount - 1);
-    if (value == Value) return;
-    if (!Machine) {
-        SetValue(value);
-        return;
-    }
     // Machine first, then the container: the order every path keeps.
-    Machine->Lock();
+    if (Machine) Machine->Lock();
     Container->Lock();
-    ShowToolTip(value);
-    Machine->SetPropertyAutomated(Property, value);
+    if (value != Value) {
+        if (Machine) {
+            ShowToolTip(value);
+            Machine->SetPropertyAutomated(Property, value);
+        } else {
+            SetValue(value);
+        }
+    }
     Container->Release();
-    Machine->Release();
+    if (Machine) Machine->Release();
 }
 
 void CLiteKnob::OnLeftButtonUp(int, int) {

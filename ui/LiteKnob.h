@@ -17,10 +17,10 @@ public:
 
     // Any thread: stores and re-renders, no notification.
     void SetValue(double value);
-    double GetValue() const { return Value; }
+    double GetValue() const;
     // "name display" of the property at this value, to the container.
     void ShowToolTip(double value);
-    int GetFrame() const { return static_cast<int>((FrameCount - 1) * Value); }
+    int GetFrame() const { return static_cast<int>((FrameCount - 1) * GetValue()); }
     int GetFrameCount() const { return FrameCount; }
 
 private:

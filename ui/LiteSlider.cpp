@@ -37,8 +37,15 @@ void CLiteSlider::Draw(CFrameBuffer* target) {
 }
 
 void CLiteSlider::SetValue(double value) {
+    // As the knob's: changed and read only under the container's lock.
+    CMutexLock lock(Container);
     Value = value;
     Container->Render(X, Y, Width, Height);
+}
+
+double CLiteSlider::GetValue() const {
+    CMutexLock lock(Container);
+    return Value;
 }
 
 void CLiteSlider::ShowToolTip(double value) {
@@ -48,41 +55,42 @@ void CLiteSlider::ShowToolTip(double value) {
 }
 
 void CLiteSlider::OnLeftButtonDown(int x, int y) {
+    if (Machine) Machine->Lock();
+    Container->Lock();
     const bool onThumb = Vertical ? ThumbY() <= y && y < ThumbY() + Thumb->GetHeight()
                                   : ThumbX() <= x && x < ThumbX() + Thumb->GetWidth();
-    if (!onThumb) return; // no jump to the click
-    DragStartValue = Value;
-    DragStart = Vertical ? y : x;
-    SetCapture();
-    Dragging = true;
-    if (Machine) {
-        Machine->Lock();
-        ShowToolTip(Value);
-        Machine->Release();
-    } else {
-        Container->Lock();
-        Container->OnLiteSliderDown(this, Value);
-        Container->Release();
+    if (onThumb) { // elsewhere on the slider: no jump to the click
+        DragStartValue = Value;
+        DragStart = Vertical ? y : x;
+        SetCapture();
+        Dragging = true;
+        if (Machine)
+            ShowToolTip(Value);
+        else
+            Container->OnLiteSliderDown(this, Value);
     }
+    Container->Release();
+    if (Machine) Machine->Release();
 }
 
 void CLiteSlider::OnMouseMove(int x, int y) {
     if (!Dragging || Travel <= 0) return;
     const int delta = Vertical ? DragStart - y : x - DragStart;
     const double v = std::clamp(static_cast<double>(delta) / Travel + DragStartValue, 0.0, 1.0);
-    if (v == Value) return;
-    if (Machine) {
-        Machine->Lock();
-        ShowToolTip(v);
-        Machine->SetPropertyAutomated(Property, v);
-        Machine->Release();
-    } else {
-        Container->Lock();
-        Value = v;
-        Container->Render(X, Y, Width, Height);
-        Container->OnLiteSliderChange(this, v);
-        Container->Release();
+    if (Machine) Machine->Lock();
+    Container->Lock();
+    if (v != Value) {
+        if (Machine) {
+            ShowToolTip(v);
+            Machine->SetPropertyAutomated(Property, v);
+        } else {
+            Value = v;
+            Container->Render(X, Y, Width, Height);
+            Container->OnLiteSliderChange(this, v);
+        }
     }
+    Container->Release();
+    if (Machine) Machine->Release();
 }
 
 void CLiteSlider::OnLeftButtonUp(int, int) {

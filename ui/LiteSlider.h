@@ -19,7 +19,7 @@ public:
     void OnLeftButtonUp(int x, int y) override;
 
     void SetValue(double value);
-    double GetValue() const { return Value; }
+    double GetValue() const;
     void ShowToolTip(double value);
     int GetTravel() const { return Travel; }
     // Where the thumb's top-left corner is drawn, in container coordinates.

@@ -29,16 +29,19 @@ std::vector<float> Noise(size_t n, unsigned seed) {
     std::mt19937 random(seed);
     std::uniform_real_distribution<float> u(-1, 1);
     std::vector<float> x(n);
-    for (float& v : x) v = u(random);
+    for (float& v : x)
+        v = u(random);
     return x;
 }
 
 // Runs `input` through the effect in blocks of the given sizes, cycling through them.
-std::vector<float> Through(AEffect* e, const std::vector<float>& input, const std::vector<int>& sizes) {
+std::vector<float> Through(AEffect* e, const std::vector<float>& input,
+                           const std::vector<int>& sizes) {
     std::vector<float> output;
     size_t at = 0;
     for (size_t s = 0; at < input.size(); s++) {
-        const int n = static_cast<int>(std::min<size_t>(sizes[s % sizes.size()], input.size() - at));
+        const int n =
+            static_cast<int>(std::min<size_t>(sizes[s % sizes.size()], input.size() - at));
         SStereoBlock block(n);
         std::copy(input.begin() + at, input.begin() + at + n, block.L.begin());
         std::copy(input.begin() + at, input.begin() + at + n, block.R.begin());
@@ -76,7 +79,8 @@ TEST_F(SHostile, AnyBlockSizeGivesTheSameOutput) {
     Host.Dispatch(Effect, effSetBlockSize, 0, 512);
     const auto got = Through(Effect, input, {0, 1, 3, 17, 511, 513, 4096});
     ASSERT_EQ(got.size(), expected.size());
-    for (size_t i = 0; i < got.size(); i++) ASSERT_EQ(got[i], expected[i]) << i;
+    for (size_t i = 0; i < got.size(); i++)
+        ASSERT_EQ(got[i], expected[i]) << i;
 }
 
 TEST_F(SHostile, WildParametersAndBadSamples) {
@@ -145,10 +149,10 @@ TEST_F(SHostile, StringsAtTheInterfaceSizes) {
     struct {
         VstInt32 Opcode, Index;
         size_t Size;
-    } calls[] = {{effGetParamName, 0, 8},     {effGetParamLabel, 0, 8}, {effGetParamDisplay, 13, 8},
-                 {effGetProgramName, 0, 24},  {effGetProgramNameIndexed, 0, 24},
-                 {effGetEffectName, 0, 32},   {effGetVendorString, 0, 64},
-                 {effGetProductString, 0, 64}};
+    } calls[] = {{effGetParamName, 0, 8},           {effGetParamLabel, 0, 8},
+                 {effGetParamDisplay, 13, 8},       {effGetProgramName, 0, 24},
+                 {effGetProgramNameIndexed, 0, 24}, {effGetEffectName, 0, 32},
+                 {effGetVendorString, 0, 64},       {effGetProductString, 0, 64}};
     for (const auto& c : calls)
         for (int index = -1; index < 20; index++) {
             std::vector<char> buffer(c.Size + 32, '#');
@@ -167,4 +171,27 @@ TEST_F(SHostile, ClosingWithTheEditorOpenWithoutADisplay) {
     Host.Dispatch(Effect, effEditIdle);
     Host.Dispatch(Effect, effClose);
     Effect = Host.Open(); // for TearDown
+}
+
+TEST(Lifetimes, ManyInstancesAndEditorsComeAndGo) {
+    // Under AddressSanitizer's leak check (scripts/test) nothing of these may remain but
+    // the process-wide core, which a global keeps on purpose.
+    CPluginHost host;
+    for (int i = 0; i < 1000; i++) {
+        AEffect* e = host.Main(CPluginHost::Callback);
+        ASSERT_NE(e, nullptr);
+        e->dispatcher(e, effClose, 0, 0, nullptr, 0);
+    }
+    AEffect* e = host.Open();
+    std::vector<float> in(64, 0.1f), out(64);
+    float* ins[2] = {in.data(), in.data()};
+    float* outs[2] = {out.data(), out.data()};
+    for (int i = 0; i < 200; i++) {
+        host.Dispatch(e, effEditOpen, 0, 0, nullptr); // no display: headless
+        e->setParameter(e, i % 14, (i % 10) / 10.0f);
+        e->processReplacing(e, ins, outs, 64);
+        host.Dispatch(e, effEditIdle);
+        host.Dispatch(e, effEditClose);
+    }
+    host.Close(e);
 }

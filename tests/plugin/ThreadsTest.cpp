@@ -81,7 +81,8 @@ TEST(Threads, AHostsThreadsAtOnce) {
     int cycles = 0;
     while (running()) {
         e->dispatcher(e, effEditOpen, 0, 0, nullptr, 0);
-        for (int i = 0; i < 3; i++) e->dispatcher(e, effEditIdle, 0, 0, nullptr, 0);
+        for (int i = 0; i < 3; i++)
+            e->dispatcher(e, effEditIdle, 0, 0, nullptr, 0);
         e->dispatcher(e, effEditClose, 0, 0, nullptr, 0);
         cycles++;
     }
@@ -110,13 +111,16 @@ TEST(Threads, AKnobDragWhileTheAudioRunsAndTheHostCallsBack) {
         std::vector<float> in(64, 0.2f), out(64);
         float* ins[2] = {in.data(), in.data()};
         float* outs[2] = {out.data(), out.data()};
-        while (!stop) e->processReplacing(e, ins, outs, 64);
+        while (!stop)
+            e->processReplacing(e, ins, outs, 64);
     });
     Automations = 0;
     while (std::chrono::steady_clock::now() < end) {
         KestrelTesting::Mouse(parent, WM_LBUTTONDOWN, 264 + 16, 158 + 19);
-        for (int y = 0; y < 60; y += 3) KestrelTesting::Mouse(parent, WM_MOUSEMOVE, 280, 177 - y);
-        for (int y = 60; y > -60; y -= 3) KestrelTesting::Mouse(parent, WM_MOUSEMOVE, 280, 177 - y);
+        for (int y = 0; y < 60; y += 3)
+            KestrelTesting::Mouse(parent, WM_MOUSEMOVE, 280, 177 - y);
+        for (int y = 60; y > -60; y -= 3)
+            KestrelTesting::Mouse(parent, WM_MOUSEMOVE, 280, 177 - y);
         KestrelTesting::Mouse(parent, WM_LBUTTONUP, 280, 177);
         machine->OnIdle();
         KestrelTesting::Pump();
@@ -142,6 +146,7 @@ TEST(Threads, InstancesMadeAndDestroyedOnFourThreads) {
                 e->dispatcher(e, effClose, 0, 0, nullptr, 0);
             }
         });
-    for (auto& t : threads) t.join();
+    for (auto& t : threads)
+        t.join();
     EXPECT_EQ(made.load(), 100);
 }
