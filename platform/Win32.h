@@ -8,7 +8,9 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+#include <shellapi.h>
 #include <windows.h>
+#include <windowsx.h>
 #else
 #include "platform/Gdi.h"
 #include "platform/Kernel.h"

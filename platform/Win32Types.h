@@ -47,6 +47,10 @@ typedef HGDIOBJ HBRUSH;
 typedef HGDIOBJ HFONT;
 typedef HGDIOBJ HRGN;
 
+// Calling conventions of Win32 callbacks; one and the same elsewhere.
+#define CALLBACK
+#define WINAPI
+
 #ifndef TRUE
 #define TRUE 1
 #endif

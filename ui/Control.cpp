@@ -24,7 +24,7 @@ void RegisterControlClass() {
     ControlClass = RegisterClassExA(&c) != 0;
 }
 
-LRESULT ControlProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK ControlProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         DefWindowProcA(window, message, wParam, lParam);
         return TRUE;

@@ -26,7 +26,7 @@ extern unsigned short ControlClass; // nonzero once the class is registered
 }
 
 void RegisterControlClass();
-LRESULT ControlProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK ControlProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 class CControl {
 public:

@@ -22,6 +22,6 @@ void CTimer::OnTimer() {
     if (Callback) Callback->OnTimer(this);
 }
 
-void CTimer::TimerFunction(HWND, UINT message, UINT_PTR identifier, DWORD) {
+void CALLBACK CTimer::TimerFunction(HWND, UINT message, UINT_PTR identifier, DWORD) {
     if (message == WM_TIMER && identifier) reinterpret_cast<CTimer*>(identifier)->OnTimer();
 }

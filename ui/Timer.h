@@ -25,7 +25,7 @@ public:
     bool Running() const { return Identifier != 0; }
 
     // The TIMERPROC: WM_TIMER with a nonzero identifier is the CTimer to tick.
-    static void TimerFunction(HWND window, UINT message, UINT_PTR identifier, DWORD time);
+    static void CALLBACK TimerFunction(HWND window, UINT message, UINT_PTR identifier, DWORD time);
 
     CTimer(const CTimer&) = delete;
     CTimer& operator=(const CTimer&) = delete;
