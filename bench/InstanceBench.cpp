@@ -70,3 +70,79 @@ BENCHMARK(BM_DecodeArtwork)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NewInstance)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OpenEditor)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WorkSilence)->Unit(benchmark::kMicrosecond);
+
+namespace {
+
+// One second of a host automating Room Width at every 64-frame block (44.1 kHz) while
+// calling the editor's idle 30 times a second: each block rebuilds the room; the room
+// view's wavefronts are redrawn at most every 20 ms. The time per simulated second,
+// in ms, is the share of one core in per mille. state.range(0): 0 editor closed, 1 open
+// at view time 0, 2 open at 75 ms.
+void BM_AutomationSecond(benchmark::State& state) {
+    SKestrelGraphics graphics{};
+    LoadKestrelGraphics(&graphics);
+    SetKestrelEditorFactory(CKestrelGUI::Create);
+    CFakeHost host;
+    host.BlockSamples = 64;
+    CKestrel machine(&host, &graphics);
+    HWND parent = KestrelTesting::CreateHostWindow(430, 200);
+    if (state.range(0) > 0) {
+        HWND editor = machine.CreateGUI(parent);
+        auto* gui = static_cast<CKestrelGUI*>(static_cast<CLiteContainer*>(
+            reinterpret_cast<CControl*>(GetWindowLongPtrA(editor, GWLP_USERDATA))));
+        machine.Lock();
+        gui->GetRoomView()->SetTime(state.range(0) == 2 ? 1.0 : 0.0);
+        machine.Release();
+    }
+    const int blocks = 44100 / 64;
+    for (auto _ : state) {
+        for (int b = 0; b < blocks; b++) {
+            machine.SetProperty(KestrelRoomWidth, (b % 2) * 0.01);
+            machine.Work();
+            if (b % 23 == 0) machine.OnIdle();
+        }
+    }
+    machine.OnHideGUI();
+    DestroyWindow(parent);
+    FreeKestrelGraphics(&graphics);
+}
+
+} // namespace
+
+BENCHMARK(BM_AutomationSecond)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->ArgName("editor")
+    ->Unit(benchmark::kMillisecond);
+
+namespace {
+
+// How long the UI thread's idle holds the machine's lock when it redraws the room view:
+// the longest the audio thread can wait for it.
+void BM_IdleLockHold(benchmark::State& state) {
+    SKestrelGraphics graphics{};
+    LoadKestrelGraphics(&graphics);
+    SetKestrelEditorFactory(CKestrelGUI::Create);
+    CFakeHost host;
+    CKestrel machine(&host, &graphics);
+    HWND parent = KestrelTesting::CreateHostWindow(430, 200);
+    HWND editor = machine.CreateGUI(parent);
+    auto* gui = static_cast<CKestrelGUI*>(static_cast<CLiteContainer*>(
+        reinterpret_cast<CControl*>(GetWindowLongPtrA(editor, GWLP_USERDATA))));
+    machine.Lock();
+    gui->GetRoomView()->SetTime(static_cast<double>(state.range(0)));
+    machine.Release();
+    for (auto _ : state) {
+        machine.SetProperty(KestrelRoomWidth, 0.01);
+        machine.SetProperty(KestrelRoomWidth, 0.0);
+        machine.OnIdle();
+    }
+    machine.OnHideGUI();
+    DestroyWindow(parent);
+    FreeKestrelGraphics(&graphics);
+}
+
+} // namespace
+
+BENCHMARK(BM_IdleLockHold)->Arg(0)->Arg(1)->ArgName("at_75ms")->Unit(benchmark::kMicrosecond);

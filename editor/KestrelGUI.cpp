@@ -122,10 +122,25 @@ void CKestrelGUI::UpdateRoom(const CImageSource* left, const CImageSource* right
 
 void CKestrelGUI::UpdateImpulse(int n, const CStereoFIR* left, const CStereoFIR* right) {
     if (n < 0) return;
-    std::vector<double> values(static_cast<size_t>(n));
+    // (left input's response + right input's) / 2 at every tap, each response being the
+    // sum of its two sides' values there: built from the taps alone, the same sums.
+    std::vector<double> a(static_cast<size_t>(n), 0.0), b(static_cast<size_t>(n), 0.0);
+    auto add = [n](const CStereoFIR* fir, std::vector<double>& response) {
+        std::vector<double> side(response.size(), 0.0);
+        for (int s = 0; s < 2; s++) {
+            const auto& index = fir->TapIndices(s);
+            const auto& value = fir->TapValues(s);
+            for (size_t t = 0; t < index.size(); t++)
+                if (index[t] < n) (s == 0 ? side : response)[index[t]] = value[t];
+        }
+        for (int i = 0; i < n; i++)
+            response[i] = side[i] + response[i];
+    };
+    add(left, a);
+    add(right, b);
     for (int i = 0; i < n; i++)
-        values[i] = (left->ImpulseResponse(i) + right->ImpulseResponse(i)) * 0.5;
-    Early->Update(n, values.data());
+        a[i] = (a[i] + b[i]) * 0.5;
+    Early->Update(n, a.data());
 }
 
 void CKestrelGUI::UpdateImpulse2(int n, const CFDN* network, int skip) {
@@ -139,4 +154,9 @@ void CKestrelGUI::UpdateImpulse2(int n, const CFDN* network, int skip) {
         values[i] = (std::fabs(l) + std::fabs(r)) * 0.5;
     }
     Late->Update(n, values.data() + skip);
+}
+
+void CKestrelGUI::OnIdle() {
+    CMutexLock lock(this);
+    Room->RenderIfStale();
 }

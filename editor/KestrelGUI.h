@@ -55,6 +55,7 @@ public:
     void UpdateImpulse(int n, const CStereoFIR* left, const CStereoFIR* right) override;
     void UpdateImpulse2(int n, const CFDN* network, int skip) override;
     void OnShowGUI() override;
+    void OnIdle() override;
     void LockEditor() override { CMutex::Lock(); }
     void ReleaseEditor() override { CMutex::Release(); }
     HWND GetEditorWindow() override { return GetWindow(); }

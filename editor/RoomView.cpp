@@ -16,8 +16,8 @@ CRoomView::CRoomView(CKestrelGUI* editor, int x, int y, int width, int height, d
                      CFrameBuffer* tiles, CKestrel* machine)
     : CLiteControl(editor, x, y, width, height), Machine(machine),
       Picture(new CFrameBuffer(width, height, true)), Tiles(tiles), Opacity(opacity), Left(nullptr),
-      Right(nullptr), Room{1, 1}, Nodes{}, TimeScale(0), Time(0), Hover(-1), Dragging(0),
-      DragStartX(0), DragStartY(0), DragStartPosition{} {
+      Right(nullptr), Room{1, 1}, Nodes{}, TimeScale(0), Time(0), Hover(-1), Stale(false),
+      LastRender(0), Dragging(0), DragStartX(0), DragStartY(0), DragStartPosition{} {
     Picture->Fill(0);
 }
 
@@ -50,7 +50,16 @@ void CRoomView::Update(const CImageSource* left, const CImageSource* right, cons
     Nodes[2] = *dstLeft;
     Nodes[3] = *dstRight;
     TimeScale = timeScale;
+    const unsigned now = GetTickCount();
+    if (LastRender != 0 && now - LastRender < MinimumRenderInterval) {
+        Stale = true;
+        return;
+    }
     Render();
+}
+
+void CRoomView::RenderIfStale() {
+    if (Stale) Render();
 }
 
 void CRoomView::SetTime(double time) {
@@ -59,6 +68,9 @@ void CRoomView::SetTime(double time) {
 }
 
 void CRoomView::Render() {
+    Stale = false;
+    LastRender = GetTickCount();
+    if (LastRender == 0) LastRender = 1; // 0 means never
     int pw, ph;
     Area(&pw, &ph);
     const double halfWidth = std::max(Room.width, Room.height) * RingShare;

@@ -20,13 +20,18 @@ public:
     void OnLeftButtonDown(int x, int y) override;
     void OnLeftButtonUp(int x, int y) override;
 
-    // The machine's new models (it holds its lock, then the editor's); renders.
+    // The machine's new models (it holds its lock, then the editor's); renders, or, when
+    // the last render was under MinimumRenderInterval ago (automation at every block),
+    // leaves that to RenderIfStale on the next idle: the same picture, drawn less often.
     void Update(const CImageSource* left, const CImageSource* right, const SSize* room,
                 const SPos* srcLeft, const SPos* srcRight, const SPos* dstLeft,
                 const SPos* dstRight, double timeScale);
     // View time in [0, 1] of the time scale; the caller holds the machine's lock.
     void SetTime(double time);
     void Render();
+    // UI thread, under the machine's lock: draws what Update left for later.
+    void RenderIfStale();
+    static constexpr unsigned MinimumRenderInterval = 20; // ms
     void RenderNode(int node);
     void NodePos(const SPos* position, int* x, int* y) const;
     SPos* NodePosPtr(int node);
@@ -49,6 +54,8 @@ private:
     double TimeScale;
     double Time;
     int Hover;
+    bool Stale;
+    unsigned LastRender; // GetTickCount() of the last render
     int Dragging;
     int DragStartX, DragStartY;
     SPos DragStartPosition;

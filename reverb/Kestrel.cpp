@@ -216,6 +216,7 @@ void CKestrel::AfterSetProgram() {
 void CKestrel::OnIdle() {
     CMutexLock lock(this);
     Update();
+    if (Editor) Editor->OnIdle();
 }
 
 void CKestrel::Update() {

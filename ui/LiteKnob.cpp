@@ -25,6 +25,7 @@ void CLiteKnob::SetValue(double value) {
     // The machine pushes values from the audio thread while the window thread draws and
     // drags: the value changes and is read only under the container's lock.
     CMutexLock lock(Container);
+    if (value == Value) return; // the same picture: nothing to redraw
     Value = value;
     Container->Render(X, Y, Width, Height);
 }

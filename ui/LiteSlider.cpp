@@ -39,6 +39,7 @@ void CLiteSlider::Draw(CFrameBuffer* target) {
 void CLiteSlider::SetValue(double value) {
     // As the knob's: changed and read only under the container's lock.
     CMutexLock lock(Container);
+    if (value == Value) return; // the same picture: nothing to redraw
     Value = value;
     Container->Render(X, Y, Width, Height);
 }

@@ -130,12 +130,14 @@ TEST_F(SViews, RoomAreasNodesFrameAndSaturation) {
     int expected[3][2] = {{70, 35}, {35, 70}, {70, 70}};
     for (int i = 0; i < 3; i++) {
         view->Update(nullptr, nullptr, &rooms[i], &a, &a, &a, &a, 0.075);
+        view->RenderIfStale(); // updates this close together are drawn on the next idle
         int pw, ph;
         view->Area(&pw, &ph);
         EXPECT_EQ(pw, expected[i][0]);
         EXPECT_EQ(ph, expected[i][1]);
     }
     view->Update(nullptr, nullptr, &wide, &centre, &a, &a, &a, 0.075);
+    view->RenderIfStale(); // updates this close together are drawn on the next idle
     int x, y;
     view->NodePos(&centre, &x, &y);
     EXPECT_EQ(x, 29);
@@ -150,6 +152,7 @@ TEST_F(SViews, RoomAreasNodesFrameAndSaturation) {
         right(0, &square, &spot, 1.0, 0.5, 0.075);
     SPos far{9, 9};
     view->Update(&left, &right, &square, &far, &far, &far, &far, 0.075);
+    view->RenderIfStale(); // updates this close together are drawn on the next idle
     EXPECT_EQ(Alpha(p, 36, 36), 153) << "(35/70 × 10, 35/70 × 10) is the spot";
     EXPECT_EQ(Alpha(p, 10, 10), 0);
     FreeKestrelGraphics(&graphics);
