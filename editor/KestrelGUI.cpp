@@ -104,16 +104,6 @@ void CKestrelGUI::OnLiteSliderChange(CLiteSlider*, double value) {
 
 void CKestrelGUI::OnButtonClick(CLiteButton*) {}
 
-void CKestrelGUI::OnMouseMove(int x, int y) {
-    if (GetCaptured() != Sliders[2] || !Machine) {
-        CLiteContainer::OnMouseMove(x, y);
-        return;
-    }
-    Machine->Lock();
-    CLiteContainer::OnMouseMove(x, y);
-    Machine->Release();
-}
-
 void CKestrelGUI::UpdateRoom(const CImageSource* left, const CImageSource* right, const SSize* room,
                              const SPos* srcLeft, const SPos* srcRight, const SPos* dstLeft,
                              const SPos* dstRight, double timeScale) {
@@ -157,6 +147,5 @@ void CKestrelGUI::UpdateImpulse2(int n, const CFDN* network, int skip) {
 }
 
 void CKestrelGUI::OnIdle() {
-    CMutexLock lock(this);
     Room->RenderIfStale();
 }

@@ -42,9 +42,6 @@ public:
     void OnLiteSliderChange(CLiteSlider* slider, double value) override;
     void OnButtonClick(CLiteButton* button) override;
     void ShowToolTip(CLiteControl* control, const char* text) override;
-    // A view-time drag re-renders the room from the machine's trees: take the machine's
-    // lock before the container's, the order every path keeps.
-    void OnMouseMove(int x, int y) override;
 
     // CKestrelEditor
     void SetProperty(int index, double value) override;

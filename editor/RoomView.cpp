@@ -1,5 +1,6 @@
 #include "editor/RoomView.h"
 #include "editor/KestrelGUI.h"
+#include "machine/Mutex.h"
 #include "reverb/ImageSource.h"
 #include "reverb/Kestrel.h"
 #include "ui/LiteContainer.h"
@@ -17,7 +18,7 @@ CRoomView::CRoomView(CKestrelGUI* editor, int x, int y, int width, int height, d
     : CLiteControl(editor, x, y, width, height), Machine(machine),
       Picture(new CFrameBuffer(width, height, true)), Tiles(tiles), Opacity(opacity), Left(nullptr),
       Right(nullptr), Room{1, 1}, Nodes{}, TimeScale(0), Time(0), Hover(-1), Stale(false),
-      LastRender(0), Dragging(0), DragStartX(0), DragStartY(0), DragStartPosition{} {
+      Generation(0), Dragging(0), DragStartX(0), DragStartY(0), DragStartPosition{} {
     Picture->Fill(0);
 }
 
@@ -42,24 +43,16 @@ void CRoomView::Area(int* pw, int* ph) const {
 void CRoomView::Update(const CImageSource* left, const CImageSource* right, const SSize* room,
                        const SPos* srcLeft, const SPos* srcRight, const SPos* dstLeft,
                        const SPos* dstRight, double timeScale) {
-    Left = left;
-    Right = right;
+    Left.reset(left ? left->Clone() : nullptr);
+    Right.reset(right ? right->Clone() : nullptr);
     Room = *room;
     Nodes[0] = *srcLeft;
     Nodes[1] = *srcRight;
     Nodes[2] = *dstLeft;
     Nodes[3] = *dstRight;
     TimeScale = timeScale;
-    const unsigned now = GetTickCount();
-    if (LastRender != 0 && now - LastRender < MinimumRenderInterval) {
-        Stale = true;
-        return;
-    }
-    Render();
-}
-
-void CRoomView::RenderIfStale() {
-    if (Stale) Render();
+    Stale = true;
+    Generation++;
 }
 
 void CRoomView::SetTime(double time) {
@@ -67,34 +60,71 @@ void CRoomView::SetTime(double time) {
     Render();
 }
 
-void CRoomView::Render() {
-    Stale = false;
-    LastRender = GetTickCount();
-    if (LastRender == 0) LastRender = 1; // 0 means never
-    int pw, ph;
-    Area(&pw, &ph);
-    const double halfWidth = std::max(Room.width, Room.height) * RingShare;
+void CRoomView::Field(const CImageSource* left, const CImageSource* right, SSize room, int pw,
+                      int ph, double t, double opacity, std::vector<unsigned char>& alpha) {
+    alpha.assign(static_cast<size_t>(pw) * ph, 0);
+    if (!left || !right) return;
+    const double halfWidth = std::max(room.width, room.height) * RingShare;
+    for (int c = 1; c <= pw; c++) {
+        for (int r = 0; r < ph; r++) {
+            const SPos point{static_cast<double>(c - 1) / pw * room.width,
+                             static_cast<double>(r) / ph * room.height};
+            double s = right->ConvergeGraphical(0, &point, t, halfWidth) +
+                       left->ConvergeGraphical(0, &point, t, halfWidth);
+            if (s > 1) s = 1;
+            alpha[static_cast<size_t>(c - 1) * ph + r] =
+                static_cast<unsigned char>(s * opacity * 255);
+        }
+    }
+}
+
+void CRoomView::Publish(const std::vector<unsigned char>& alpha, int pw, int ph) {
     const unsigned char frame = static_cast<unsigned char>(255 * Opacity);
     Picture->Fill(0);
     Picture->DrawRect(0, 0, pw + 2, ph + 2, 0, frame);
-    if (Left && Right) {
-        const double t = Time * TimeScale;
-        unsigned char* data = Picture->GetData();
-        for (int c = 1; c <= pw; c++) {
-            for (int r = 0; r < ph; r++) {
-                const SPos point{static_cast<double>(c - 1) / pw * Room.width,
-                                 static_cast<double>(r) / ph * Room.height};
-                double s = Right->ConvergeGraphical(0, &point, t, halfWidth) +
-                           Left->ConvergeGraphical(0, &point, t, halfWidth);
-                if (s > 1) s = 1;
-                data[(static_cast<size_t>(r + 1) * Width + c) * 4 + 3] =
-                    static_cast<unsigned char>(s * Opacity * 255);
-            }
-        }
-    }
+    unsigned char* data = Picture->GetData();
+    for (int c = 1; c <= pw; c++)
+        for (int r = 0; r < ph; r++)
+            data[(static_cast<size_t>(r + 1) * Width + c) * 4 + 3] =
+                alpha[static_cast<size_t>(c - 1) * ph + r];
     for (int n = 0; n < 4; n++)
         RenderNode(n);
     Container->Render(X, Y, Width, Height);
+}
+
+void CRoomView::Render() {
+    CMutexLock lock(Container);
+    Stale = false;
+    int pw, ph;
+    Area(&pw, &ph);
+    std::vector<unsigned char> alpha;
+    Field(Left.get(), Right.get(), Room, pw, ph, Time * TimeScale, Opacity, alpha);
+    Publish(alpha, pw, ph);
+}
+
+void CRoomView::RenderIfStale() {
+    std::shared_ptr<const CImageSource> left, right;
+    SSize room;
+    int pw, ph;
+    double t;
+    unsigned generation;
+    {
+        CMutexLock lock(Container);
+        if (!Stale) return;
+        left = Left;
+        right = Right;
+        room = Room;
+        Area(&pw, &ph);
+        t = Time * TimeScale;
+        generation = Generation;
+    }
+    // The expensive part holds no lock: the audio thread may rebuild meanwhile.
+    std::vector<unsigned char> alpha;
+    Field(left.get(), right.get(), room, pw, ph, t, Opacity, alpha);
+    CMutexLock lock(Container);
+    if (generation != Generation) return; // newer models came: the next idle draws them
+    Stale = false;
+    Publish(alpha, pw, ph);
 }
 
 void CRoomView::NodePos(const SPos* position, int* x, int* y) const {

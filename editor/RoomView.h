@@ -5,6 +5,9 @@
 #include "reverb/Geometry.h"
 #include "ui/LiteControl.h"
 
+#include <memory>
+#include <vector>
+
 class CImageSource;
 class CKestrel;
 class CKestrelGUI;
@@ -20,18 +23,18 @@ public:
     void OnLeftButtonDown(int x, int y) override;
     void OnLeftButtonUp(int x, int y) override;
 
-    // The machine's new models (it holds its lock, then the editor's); renders, or, when
-    // the last render was under MinimumRenderInterval ago (automation at every block),
-    // leaves that to RenderIfStale on the next idle: the same picture, drawn less often.
+    // The machine's new models (it holds its lock, then the editor's): the view keeps its
+    // own copies of the trees and draws them at the next idle (RenderIfStale), so that
+    // automation never makes the audio thread draw wavefronts.
     void Update(const CImageSource* left, const CImageSource* right, const SSize* room,
                 const SPos* srcLeft, const SPos* srcRight, const SPos* dstLeft,
                 const SPos* dstRight, double timeScale);
     // View time in [0, 1] of the time scale; the caller holds the machine's lock.
     void SetTime(double time);
     void Render();
-    // UI thread, under the machine's lock: draws what Update left for later.
+    // UI thread, without the machine's lock: draws what Update left for later, computing
+    // the wavefronts from the view's copies outside every lock.
     void RenderIfStale();
-    static constexpr unsigned MinimumRenderInterval = 20; // ms
     void RenderNode(int node);
     void NodePos(const SPos* position, int* x, int* y) const;
     SPos* NodePosPtr(int node);
@@ -47,15 +50,20 @@ private:
     CFrameBuffer* Picture;
     CFrameBuffer* Tiles;
     double Opacity;
-    const CImageSource* Left;
-    const CImageSource* Right;
+    // The field's alpha for every area pixel, column by column: what Render draws.
+    static void Field(const CImageSource* left, const CImageSource* right, SSize room, int pw,
+                      int ph, double t, double opacity, std::vector<unsigned char>& alpha);
+    void Publish(const std::vector<unsigned char>& alpha, int pw, int ph);
+
+    std::shared_ptr<const CImageSource> Left; // the view's own copies of the machine's trees
+    std::shared_ptr<const CImageSource> Right;
     SSize Room;
     SPos Nodes[4];
     double TimeScale;
     double Time;
     int Hover;
     bool Stale;
-    unsigned LastRender; // GetTickCount() of the last render
+    unsigned Generation; // counts updates, so a redraw knows whether a newer one came
     int Dragging;
     int DragStartX, DragStartY;
     SPos DragStartPosition;

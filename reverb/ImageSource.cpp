@@ -65,3 +65,20 @@ double CImageSource::ConvergeGraphical(int depth, const SPos* point, double t, d
         sum += Children[i]->ConvergeGraphical(depth + 1, point, c, w);
     return sum;
 }
+
+CImageSource* CImageSource::Clone() const {
+    auto* copy = new CImageSource;
+    copy->Amplitude = Amplitude;
+    copy->x = x;
+    copy->y = y;
+    try {
+        for (int i = 0; i < ChildCount; i++) {
+            copy->Children[i] = Children[i]->Clone();
+            copy->ChildCount++;
+        }
+    } catch (...) {
+        delete copy;
+        throw;
+    }
+    return copy;
+}

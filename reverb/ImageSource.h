@@ -26,10 +26,14 @@ public:
     double x;
     double y;
 
+    // A deep copy, for readers that must not hold the machine's lock while they read.
+    CImageSource* Clone() const;
+
     CImageSource(const CImageSource&) = delete;
     CImageSource& operator=(const CImageSource&) = delete;
 
 private:
+    CImageSource() : ChildCount(0), Children{}, Amplitude(0), x(0), y(0) {}
     void AddChild(const SSize* room, double cx, double cy, double reflection, double horizon2,
                   int depth);
 };

@@ -214,8 +214,11 @@ void CKestrel::AfterSetProgram() {
 }
 
 void CKestrel::OnIdle() {
-    CMutexLock lock(this);
-    Update();
+    {
+        CMutexLock lock(this);
+        Update();
+    }
+    // The editor lives and dies on this (the UI) thread; its idle work needs no machine lock.
     if (Editor) Editor->OnIdle();
 }
 

@@ -27,7 +27,7 @@ public:
     // The late tail of a copy of the network, n samples after `skip`.
     virtual void UpdateImpulse2(int n, const CFDN* network, int skip) = 0;
     virtual void OnShowGUI() = 0;
-    // UI thread, after the machine's idle rebuild, under its lock: draw what waited.
+    // UI thread, after the machine's idle rebuild, without its lock: draw what waited.
     virtual void OnIdle() = 0;
     // The editor's own lock; always taken after the machine's.
     virtual void LockEditor() = 0;

@@ -35,6 +35,7 @@ HWND CKestrel::CreateGUI(HWND parent) {
     UpdateGUIRoom();
     UpdateGUIImpulse();
     UpdateGUIImpulse2();
+    if (Editor) Editor->OnIdle(); // the room is drawn before the editor first shows
     return Editor ? Editor->GetEditorWindow() : nullptr;
 }
 
