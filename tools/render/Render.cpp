@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -38,10 +39,13 @@ const char* const Usage =
     "  --dry FILE          with --demo, also write the dry signal\n"
     "  --ir PNG            measure the impulse response and plot it\n"
     "  --editor PNG        open the plug-in's editor in an X11 window and save a picture\n"
+    "  --bench SECONDS     time SECONDS of stereo noise through the plug-in, nothing written\n"
+    "  --automate NAME     with --bench: move this parameter at every block\n"
     "  --quiet             no progress bar and no summary\n";
 
 struct SOptions {
-    std::string Plugin, Input, Output, Dry, Ir, Editor;
+    std::string Plugin, Input, Output, Dry, Ir, Editor, Automate;
+    double Bench = 0;
     std::vector<std::string> Params;
     bool List = false, Demo = false, Quiet = false;
     int Rate = 0, Block = 512;
@@ -112,6 +116,11 @@ SOptions Parse(int argc, char** argv) {
             o.Ir = next();
         } else if (a == "--editor") {
             o.Editor = next();
+        } else if (a == "--bench") {
+            o.Bench = Number(next(), "benchmark length");
+            if (o.Bench <= 0 || o.Bench > 3600) throw SUsageError("bad benchmark length: 0 to 3600 seconds");
+        } else if (a == "--automate") {
+            o.Automate = next();
         } else if (a == "--quiet") {
             o.Quiet = true;
         } else if (a.size() > 1 && a[0] == '-') {
@@ -131,7 +140,8 @@ SOptions Parse(int argc, char** argv) {
             throw SUsageError("no OUTPUT file for " + o.Input);
     }
     if (!o.Dry.empty() && !o.Demo) throw SUsageError("--dry goes with --demo");
-    if (o.Input.empty() && !o.Demo && o.Ir.empty() && !o.List && o.Editor.empty())
+    if (!o.Automate.empty() && o.Bench <= 0) throw SUsageError("--automate goes with --bench");
+    if (o.Input.empty() && !o.Demo && o.Ir.empty() && !o.List && o.Editor.empty() && o.Bench <= 0)
         throw SUsageError(
             "nothing to do: give INPUT and OUTPUT, --demo, --ir, --editor or --list-params");
     if (o.Plugin.empty()) o.Plugin = DefaultPlugin();
@@ -224,6 +234,32 @@ double PeakDb(const SStereo& s) {
     return peak > 0 ? 20 * std::log10(peak) : -INFINITY;
 }
 
+// Stereo noise through the plug-in in blocks, timed: processing only.
+void Benchmark(CVstHost& host, const SOptions& o, int rate) {
+    const size_t frames = static_cast<size_t>(o.Bench * rate);
+    std::vector<float> left(frames), right(frames), outL(frames), outR(frames);
+    uint32_t state = 1;
+    for (size_t i = 0; i < frames; i++) {
+        state = state * 1664525u + 1013904223u;
+        left[i] = static_cast<float>((state >> 8) & 0xFFFF) / 65536.0f - 0.5f;
+        state = state * 1664525u + 1013904223u;
+        right[i] = static_cast<float>((state >> 8) & 0xFFFF) / 65536.0f - 0.5f;
+    }
+    const int automated = o.Automate.empty() ? -1 : host.FindParameter(o.Automate);
+    const auto start = std::chrono::steady_clock::now();
+    size_t blocks = 0;
+    for (size_t at = 0; at < frames; at += static_cast<size_t>(o.Block), blocks++) {
+        const int n = static_cast<int>(std::min<size_t>(o.Block, frames - at));
+        if (automated >= 0) host.SetParameter(automated, (blocks % 2) ? 0.3f : 0.7f);
+        host.Process(&left[at], &right[at], &outL[at], &outR[at], n);
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("bench: %.0f s of audio in %.3f s: %.0fx real time%s\n", o.Bench, seconds,
+                seconds > 0 ? o.Bench / seconds : 0.0,
+                automated >= 0 ? (", automating " + o.Automate + " every block").c_str() : "");
+}
+
 int Run(const SOptions& o) {
     SStereo dry;
     if (!o.Input.empty()) {
@@ -255,6 +291,7 @@ int Run(const SOptions& o) {
         PlotImpulseResponse(o.Ir, response, 75.0);
         if (!o.Quiet) std::printf("impulse response: %s\n", o.Ir.c_str());
     }
+    if (o.Bench > 0) Benchmark(*host, o, dry.SampleRate);
     if (!o.Editor.empty()) {
         WriteEditorPicture(*host, o.Editor);
         if (!o.Quiet) std::printf("editor: %s\n", o.Editor.c_str());
