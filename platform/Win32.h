@@ -8,9 +8,12 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <shellapi.h>
+// windows.h first: the others build on it.
+// clang-format off
 #include <windows.h>
 #include <windowsx.h>
+#include <shellapi.h>
+// clang-format on
 #else
 #include "platform/Gdi.h"
 #include "platform/Kernel.h"

@@ -10,8 +10,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -118,7 +118,8 @@ SOptions Parse(int argc, char** argv) {
             o.Editor = next();
         } else if (a == "--bench") {
             o.Bench = Number(next(), "benchmark length");
-            if (o.Bench <= 0 || o.Bench > 3600) throw SUsageError("bad benchmark length: 0 to 3600 seconds");
+            if (o.Bench <= 0 || o.Bench > 3600)
+                throw SUsageError("bad benchmark length: 0 to 3600 seconds");
         } else if (a == "--automate") {
             o.Automate = next();
         } else if (a == "--quiet") {
