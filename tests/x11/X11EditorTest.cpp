@@ -151,7 +151,7 @@ TEST_F(SX11, OpeningAndClosingLeavesNothingBehind) {
         cycle(i); // let caches and the allocator settle
     const int descriptors = OpenDescriptors();
     const long memory = ResidentKiB();
-    for (int i = 0; i < 100; i++)
+    for (int i = 0; i < 200; i++)
         cycle(i);
     EXPECT_EQ(OpenDescriptors(), descriptors) << "X connections and files";
 #if !defined(__SANITIZE_ADDRESS__)
