@@ -1,5 +1,5 @@
 #include "dsp/MinBLEP.h"
-#include "dsp/Spectral.h"
+#include "dsp/Fourier.h"
 #include "platform/ErrorReporting.h"
 #include "platform/Module.h"
 

@@ -2,23 +2,8 @@
 #include "platform/NativeParent.h"
 #include "platform/User.h"
 
-namespace {
-LRESULT ParentProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-} // namespace
-
 HWND KestrelAttachNativeParent(uintptr_t, int width, int height) {
-    static const bool registered = [] {
-        WNDCLASSEXA c{};
-        c.cbSize = sizeof c;
-        c.lpfnWndProc = ParentProcedure;
-        c.lpszClassName = "KestrelNativeParent";
-        return RegisterClassExA(&c) != 0;
-    }();
-    (void)registered;
-    return CreateWindowExA(0, "KestrelNativeParent", "", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
-                           nullptr, nullptr, nullptr, nullptr);
+    return KestrelCreateParentWindow(width, height);
 }
 
 void KestrelDetachNativeParent(HWND window) {

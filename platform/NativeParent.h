@@ -12,5 +12,7 @@
 HWND KestrelAttachNativeParent(uintptr_t native, int width, int height);
 // Destroys the window (and everything inside it) and closes its display connection.
 void KestrelDetachNativeParent(HWND window);
+// The window of the subset both of the above start from: top-level, visible, default handling.
+HWND KestrelCreateParentWindow(int width, int height);
 // Display connections open now (for tests that look for leaks).
 int KestrelOpenDisplayCount();

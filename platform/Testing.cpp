@@ -1,4 +1,5 @@
 #include "platform/Testing.h"
+#include "platform/NativeParent.h"
 #include "platform/Presenter.h"
 #include "platform/WindowState.h"
 
@@ -13,10 +14,6 @@ using Lock = std::lock_guard<std::recursive_mutex>;
 
 std::vector<std::string> Boxes, Opens;
 bool Capturing = false;
-
-LRESULT HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
-}
 
 } // namespace
 
@@ -49,17 +46,7 @@ std::vector<std::string> TakeShellOpens() {
 }
 
 HWND CreateHostWindow(int width, int height) {
-    static const bool registered = [] {
-        WNDCLASSEXA c{};
-        c.cbSize = sizeof c;
-        c.lpfnWndProc = HostProcedure;
-        c.lpszClassName = "KestrelTestHost";
-        return RegisterClassExA(&c) != 0;
-    }();
-    (void)registered;
-    HWND window = CreateWindowExA(0, "KestrelTestHost", "host", WS_POPUP | WS_VISIBLE, 0, 0, width,
-                                  height, nullptr, nullptr, nullptr, nullptr);
-    return window;
+    return KestrelCreateParentWindow(width, height);
 }
 
 void Mouse(HWND top, unsigned message, int x, int y) {

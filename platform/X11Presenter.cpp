@@ -43,23 +43,6 @@ struct SAttached {
 std::vector<SAttached*> Attached; // UI thread only
 std::atomic<int> OpenDisplays{0};
 
-LRESULT ParentProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND CreateParent(int width, int height) {
-    static const bool registered = [] {
-        WNDCLASSEXA c{};
-        c.cbSize = sizeof c;
-        c.lpfnWndProc = ParentProcedure;
-        c.lpszClassName = "KestrelNativeParent";
-        return RegisterClassExA(&c) != 0;
-    }();
-    (void)registered;
-    return CreateWindowExA(0, "KestrelNativeParent", "", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
-                           nullptr, nullptr, nullptr, nullptr);
-}
-
 // Errors on our own connection (a host that destroyed its window before closing the
 // editor, say) are swallowed here instead of reaching Xlib's process-wide handler,
 // which would end the host. The hook belongs to this connection only.
@@ -169,7 +152,7 @@ const SKestrelPresenter X11 = {PumpAll, nullptr, nullptr};
 } // namespace
 
 HWND KestrelAttachNativeParent(uintptr_t native, int width, int height) {
-    HWND window = CreateParent(width, height);
+    HWND window = KestrelCreateParentWindow(width, height);
 
     if (!native || !window) return window;
     Display* connection = XOpenDisplay(nullptr);

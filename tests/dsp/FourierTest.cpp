@@ -1,4 +1,4 @@
-#include "dsp/Spectral.h"
+#include "dsp/Fourier.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +32,7 @@ std::vector<Complex> Random(size_t n, unsigned seed) {
 
 } // namespace
 
-TEST(Spectral, FftOfAnImpulseAndOfARotation) {
+TEST(Fourier, FftOfAnImpulseAndOfARotation) {
     std::vector<double> x{1, 0, 0, 0, 0, 0, 0, 0};
     FFT(x.data(), 4);
     for (int k = 0; k < 4; k++) {
@@ -56,7 +56,7 @@ TEST(Spectral, FftOfAnImpulseAndOfARotation) {
     }
 }
 
-TEST(Spectral, UnshuffleReversesTheBits) {
+TEST(Fourier, UnshuffleReversesTheBits) {
     std::vector<double> x(16);
     for (int i = 0; i < 8; i++)
         x[2 * i] = i;
@@ -69,7 +69,7 @@ TEST(Spectral, UnshuffleReversesTheBits) {
     EXPECT_EQ(one[0], 5);
 }
 
-TEST(Spectral, EveryTransformAgreesWithTheFormula) {
+TEST(Fourier, EveryTransformAgreesWithTheFormula) {
     for (int n : {1, 2, 6, 7, 8, 16, 31}) {
         const auto x = Random(static_cast<size_t>(n), 17 + n);
         std::vector<double> re(n), im(n), outRe(n), outIm(n);
@@ -106,7 +106,7 @@ TEST(Spectral, EveryTransformAgreesWithTheFormula) {
     }
 }
 
-TEST(Spectral, CepstrumAndMinimumPhase) {
+TEST(Fourier, CepstrumAndMinimumPhase) {
     for (int n : {8, 9, 257}) {
         std::vector<double> impulse(n, 0.0), c(n), s(n);
         impulse[0] = 1;

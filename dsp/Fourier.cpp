@@ -1,4 +1,4 @@
-#include "dsp/Spectral.h"
+#include "dsp/Fourier.h"
 
 #include <cmath>
 #include <utility>
@@ -123,40 +123,39 @@ void InverseDFT(int n, double* outReal, double* outImag, const double* inReal,
     }
 }
 
-void ChooseDFT(int n, const double* inReal, const double* inImag, double* outReal,
-               double* outImag) {
-    if (!PowerOfTwo(n)) {
-        DFT(n, inReal, inImag, outReal, outImag);
-        return;
-    }
+namespace {
+
+// The FFT of a split pair through an interleaved copy, forwards or backwards.
+void ThroughFFT(int n, const double* inReal, const double* inImag, double* outReal, double* outImag,
+                void (*transform)(double*, long)) {
     std::vector<double> data(2 * static_cast<size_t>(n));
     for (int i = 0; i < n; i++) {
         data[2 * i] = inReal[i];
         data[2 * i + 1] = inImag[i];
     }
-    FFT(data.data(), n);
+    transform(data.data(), n);
     for (int i = 0; i < n; i++) {
         outReal[i] = data[2 * i];
         outImag[i] = data[2 * i + 1];
     }
 }
 
+} // namespace
+
+void ChooseDFT(int n, const double* inReal, const double* inImag, double* outReal,
+               double* outImag) {
+    if (PowerOfTwo(n))
+        ThroughFFT(n, inReal, inImag, outReal, outImag, FFT);
+    else
+        DFT(n, inReal, inImag, outReal, outImag);
+}
+
 void ChooseInverseDFT(int n, double* outReal, double* outImag, const double* inReal,
                       const double* inImag) {
-    if (!PowerOfTwo(n)) {
+    if (PowerOfTwo(n))
+        ThroughFFT(n, inReal, inImag, outReal, outImag, InverseFFT);
+    else
         InverseDFT(n, outReal, outImag, inReal, inImag);
-        return;
-    }
-    std::vector<double> data(2 * static_cast<size_t>(n));
-    for (int i = 0; i < n; i++) {
-        data[2 * i] = inReal[i];
-        data[2 * i + 1] = inImag[i];
-    }
-    InverseFFT(data.data(), n);
-    for (int i = 0; i < n; i++) {
-        outReal[i] = data[2 * i];
-        outImag[i] = data[2 * i + 1];
-    }
 }
 
 void RealCepstrum(int n, const double* signal, double* cepstrum) {
