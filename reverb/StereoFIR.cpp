@@ -150,7 +150,7 @@ void CStereoFIR::Process(double x, double* outL, double* outR, double* delayed, 
 
 void CStereoFIR::ProcessBlock(const double* x, int n, double* outL, double* outR, double* delayed,
                               int offset) {
-    if (Length_ <= 0 || !Sparse || CrossfadeRemaining > 0 || n > HistoryRoom) {
+    if (Length_ <= 0 || !Sparse || !delayed || n > HistoryRoom) {
         for (int i = 0; i < n; i++) {
             outL[i] = outR[i] = 0.0;
             Process(x[i], &outL[i], &outR[i], delayed ? &delayed[i] : nullptr, offset);
@@ -161,44 +161,73 @@ void CStereoFIR::ProcessBlock(const double* x, int n, double* outL, double* outR
     double* now = History.data() + Cursor;
     for (int i = 0; i < n; i++)
         now[i] = x[i];
-    if (delayed) {
-        const double* from = now - Back(offset);
-        for (int i = 0; i < n; i++)
-            delayed[i] = from[i];
-    }
-    // Over the block, four taps a pass: each sample still sums its taps in ascending
-    // order, starting from 0.0, as one sample at a time does.
-    auto convolve = [&](const STaps& taps, double* out) {
-        for (int i = 0; i < n; i++)
-            out[i] = 0.0;
-        const size_t count = taps.Index.size();
-        size_t t = 0;
-        for (; t + 4 <= count; t += 4) {
-            const double* f0 = now - taps.Index[t];
-            const double* f1 = now - taps.Index[t + 1];
-            const double* f2 = now - taps.Index[t + 2];
-            const double* f3 = now - taps.Index[t + 3];
-            const double h0 = taps.Value[t], h1 = taps.Value[t + 1], h2 = taps.Value[t + 2],
-                         h3 = taps.Value[t + 3];
-            for (int i = 0; i < n; i++) {
-                double v = out[i];
-                v += f0[i] * h0;
-                v += f1[i] * h1;
-                v += f2[i] * h2;
-                v += f3[i] * h3;
-                out[i] = v;
+    const double* from = now - Back(offset);
+    for (int i = 0; i < n; i++)
+        delayed[i] = from[i];
+    // A crossfade runs over the block too, in stretches that fit a weight table on the
+    // stack: each sample weighs its current sum, then adds the previous taps in order.
+    int done = 0;
+    while (CrossfadeRemaining > 0 && done < n) {
+        constexpr int Stretch = 256;
+        const int m = std::min({n - done, CrossfadeRemaining, Stretch});
+        double weight[Stretch];
+        for (int i = 0; i < m; i++) {
+            weight[i] = CrossfadePosition;
+            if (--CrossfadeRemaining > 0) CrossfadePosition += CrossfadeStep;
+        }
+        auto fade = [&](const STaps& current, const STaps& previous, double* out) {
+            Convolve(current.Index, current.Value, now + done, m, out + done);
+            for (int i = 0; i < m; i++)
+                out[done + i] = weight[i] * out[done + i];
+            for (size_t t = 0; t < previous.Index.size(); t++) {
+                const double* old = now + done - previous.Index[t];
+                const double h = previous.Value[t];
+                for (int i = 0; i < m; i++)
+                    out[done + i] += (old[i] * (1.0 - weight[i])) * h;
             }
+        };
+        fade(Left, PreviousLeft, outL);
+        fade(Right, PreviousRight, outR);
+        if (CrossfadeRemaining == 0) {
+            PreviousLeft.Clear();
+            PreviousRight.Clear();
         }
-        for (; t < count; t++) {
-            const double* from = now - taps.Index[t];
-            const double h = taps.Value[t];
-            for (int i = 0; i < n; i++)
-                out[i] += from[i] * h;
-        }
-    };
-    convolve(Left, outL);
-    convolve(Right, outR);
+        done += m;
+    }
+    Convolve(Left.Index, Left.Value, now + done, n - done, outL + done);
+    Convolve(Right.Index, Right.Value, now + done, n - done, outR + done);
     Cursor += n;
+}
+
+// Over the block, four taps a pass: each sample still sums its taps in ascending order,
+// starting from 0.0, as one sample at a time does.
+void CStereoFIR::Convolve(const std::vector<int>& index, const std::vector<double>& value,
+                          const double* now, int n, double* out) {
+    for (int i = 0; i < n; i++)
+        out[i] = 0.0;
+    const size_t count = index.size();
+    size_t t = 0;
+    for (; t + 4 <= count; t += 4) {
+        const double* f0 = now - index[t];
+        const double* f1 = now - index[t + 1];
+        const double* f2 = now - index[t + 2];
+        const double* f3 = now - index[t + 3];
+        const double h0 = value[t], h1 = value[t + 1], h2 = value[t + 2], h3 = value[t + 3];
+        for (int i = 0; i < n; i++) {
+            double v = out[i];
+            v += f0[i] * h0;
+            v += f1[i] * h1;
+            v += f2[i] * h2;
+            v += f3[i] * h3;
+            out[i] = v;
+        }
+    }
+    for (; t < count; t++) {
+        const double* from = now - index[t];
+        const double h = value[t];
+        for (int i = 0; i < n; i++)
+            out[i] += from[i] * h;
+    }
 }
 
 void CStereoFIR::Process(double xL, double xR, double* outL, double* outR, double* delayed,

@@ -62,6 +62,8 @@ private:
     // Samples back that a read offset means on a delay line of Length_, as a ring reads it.
     int Back(int offset) const;
     void MakeRoom(int n);
+    static void Convolve(const std::vector<int>& index, const std::vector<double>& value,
+                         const double* now, int n, double* out);
 
     // Mono input: both delay lines hold the same samples, so one linear history serves
     // both; the next sample goes to History[Cursor], and Cursor >= Length_ always, so

@@ -114,6 +114,9 @@ TEST(Render, MistakesGetOneClearLineAndAFailingStatus) {
         {"--plugin /nonexistent.so --list-params", 1, "cannot load '/nonexistent.so'"},
         {"--block 0 --demo " + Temp("y.wav"), 2, "bad block size"},
         {"--frobnicate", 2, "unknown option --frobnicate"},
+        {"--automate 'Room Width' --list-params", 2, "--automate goes with --bench"},
+        {"--bench 99999", 2, "bad benchmark length"},
+        {"--bench 1 --automate Loudness", 1, "unknown parameter 'Loudness'"},
         {"", 2, "nothing to do"},
     };
     for (const auto& c : cases) {
@@ -126,4 +129,16 @@ TEST(Render, MistakesGetOneClearLineAndAFailingStatus) {
     EXPECT_EQ(notPlugin.Status, 1);
     EXPECT_NE(notPlugin.Output.find("is not a VST 2.4 plug-in"), std::string::npos)
         << notPlugin.Output;
+}
+
+// The peers comparison reads the last "N x real time" of this line, for us and for others.
+TEST(Render, BenchmarkTimesFivePassesAndNamesTheAutomation) {
+    const SResult r = RunRender("--bench 1 --block 256 --automate 'Room Width'");
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    EXPECT_NE(r.Output.find("bench: 1 s of audio, 5 passes, median "), std::string::npos)
+        << r.Output;
+    const size_t x = r.Output.find("x real time, automating Room Width every block");
+    ASSERT_NE(x, std::string::npos) << r.Output;
+    const size_t colon = r.Output.rfind(": ", x);
+    EXPECT_GT(std::atoi(r.Output.c_str() + colon + 2), 0) << r.Output;
 }
