@@ -150,6 +150,7 @@ void CStereoFIR::Process(double x, double* outL, double* outR, double* delayed, 
 
 void CStereoFIR::ProcessBlock(const double* x, int n, double* outL, double* outR, double* delayed,
                               int offset) {
+    if (n <= 0) return; // the cursor must never move back
     if (Length_ <= 0 || !Sparse || !delayed || n > HistoryRoom) {
         for (int i = 0; i < n; i++) {
             outL[i] = outR[i] = 0.0;

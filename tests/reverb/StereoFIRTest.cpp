@@ -171,6 +171,10 @@ TEST(StereoFIR, BlocksComputeExactlyWhatSamplesDo) {
         };
         auto a = response(), b = response(), c = response(), d = response();
         CStereoFIR bySample(n, a.data(), b.data(), true), byBlock(n, a.data(), b.data(), true);
+        // Empty and negative blocks do nothing at all.
+        double none[1] = {};
+        byBlock.ProcessBlock(none, 0, none, none, none, -601);
+        byBlock.ProcessBlock(none, -5, none, none, none, -601);
         int done = 0;
         for (int round = 0; round < 12; round++) {
             if (round == 5) { // a rebuild with a crossfade, then one during it
