@@ -116,34 +116,7 @@ void CFDN::ProcessBlock(const double* inL, const double* inR, double* outL, doub
 }
 
 void CFDN::Process(double inL, double inR, double* outL, double* outR) {
-    Glide(GainCurrent, GainTarget);
-    const double s = GainCurrent * 0.5;
-    Glide(FeedbackCurrent, FeedbackTarget);
-    const double g = FeedbackCurrent;
-    double o[4];
-    for (int i = 0; i < 4; i++) {
-        const double v = Lines[i][Positions[i]];
-        const double y = ((b0 * v + b1 * X1[i]) + b2 * X2[i]) - a1 * Y1[i] - a2 * Y2[i];
-        X2[i] = X1[i];
-        X1[i] = v;
-        Y2[i] = Y1[i];
-        Y1[i] = y;
-        o[i] = y;
-    }
-    *outL = (o[0] + o[2]) * s;
-    *outR = (o[1] + o[3]) * s;
-    double m[4];
-    for (int i = 0; i < 4; i++)
-        m[i] = g * o[i];
-    const double c = (o[0] + o[1] + o[2] + o[3]) * (-0.5 * g);
-    m[0] += inL;
-    m[2] += inL;
-    m[1] += inR;
-    m[3] += inR;
-    for (int i = 0; i < 4; i++) {
-        Lines[i][Positions[i]] = m[i] + c;
-        if (++Positions[i] == Lengths[i]) Positions[i] = 0;
-    }
+    ProcessBlock(&inL, &inR, outL, outR, 1);
 }
 
 bool CFDN::Silent() const {
