@@ -110,6 +110,12 @@ TEST(PngDecoder, EveryFailureHasItsMessage) {
     Put32(running, 1000);
     running.insert(running.end(), {'I', 'D', 'A', 'T', 1, 2, 3});
     EXPECT_EQ(Decode(running), "Chunk Found Larger Than File In PNG Image");
+    for (uint32_t over = 1; over <= 8; over++) { // a length just past the end
+        Bytes justPast = Join({Signature, Header(2, 2)});
+        Put32(justPast, 4 + over);
+        justPast.insert(justPast.end(), {'t', 'E', 'X', 't', 1, 2, 3, 4});
+        EXPECT_EQ(Decode(justPast), "Chunk Found Larger Than File In PNG Image") << over;
+    }
     Bytes huge = Join({Signature, Header(2, 2)});
     Put32(huge, 0xFFFFFFF0u); // would wrap a 32-bit offset
     huge.insert(huge.end(), {'I', 'D', 'A', 'T', 1, 2, 3, 4});
@@ -191,6 +197,7 @@ TEST(PngDecoder, PaethPrefersLeftThenUpThenUpperLeft) {
     EXPECT_EQ(predict(7, 7, 7), 7);     // all equal
     EXPECT_EQ(predict(15, 20, 10), 15); // p = 15: pa = pb = 5, pc = 0: upper-left
     EXPECT_EQ(predict(12, 20, 10), 20); // p = 18: pa = 8, pb = 2, pc = 6: up
+    EXPECT_EQ(predict(20, 10, 25), 10); // p = 15: pa = 10, pb = pc = 5: up
     EXPECT_EQ(predict(10, 20, 30), 30); // p = 40: pa = 10, pb = 20, pc = 30: left
 }
 

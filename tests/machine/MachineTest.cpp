@@ -191,6 +191,14 @@ TEST(Machine, MalformedBlocksAreReadOnlyWithinTheirSize) {
     EXPECT_EQ(host.Automations.size(), 6u);
     EXPECT_EQ(machine.GetProperty(3), 4.0);
     machine.ReadProperties(nullptr, 100, false);
+
+    // A size that ends inside a value holds only the whole values before it, even where
+    // the memory beyond the size still reads as one.
+    host.Automations.clear();
+    auto ragged = DoubleBlock(PropertyBlockDoubles, 3, {0.1, 0.2, 0.3});
+    machine.ReadProperties(ragged.data(), int(ragged.size()) - 4, false);
+    EXPECT_EQ(host.Automations.size(), 2u);
+    EXPECT_EQ(machine.GetProperty(2), 3.0);
 }
 
 TEST(Machine, ResizeAudioPortsReachesOnlyAudioPorts) {

@@ -166,8 +166,16 @@ TEST_F(SHostile, StringsAtTheInterfaceSizes) {
 }
 
 TEST_F(SHostile, ClosingWithTheEditorOpenWithoutADisplay) {
-    // A parent of 0 (no X11 window): the editor lives headless and goes with the effect.
+    // A parent of 0 (no X11 window): the editor lives headless, costs the sound nothing
+    // while it is open, and goes with the effect.
+    const auto input = Noise(4096, 4);
+    AEffect* reference = Host.Open();
+    const auto expected = Through(reference, input, {256});
+    Host.Close(reference);
     Host.Dispatch(Effect, effEditOpen, 0, 0, nullptr);
+    Effect->setParameter(Effect, 11, 0.5f); // Feedback at its default: a rebuild, the same sound
+    Host.Dispatch(Effect, effEditIdle);
+    EXPECT_EQ(Through(Effect, input, {256}), expected);
     Host.Dispatch(Effect, effEditIdle);
     Host.Dispatch(Effect, effClose);
     Effect = Host.Open(); // for TearDown

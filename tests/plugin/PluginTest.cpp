@@ -127,6 +127,9 @@ TEST_F(Plugin, OpcodeAnswers) {
     EXPECT_EQ(rect->left, 0);
     EXPECT_EQ(rect->bottom, 200);
     EXPECT_EQ(rect->right, 430);
+    // The rate travels as the float argument, the block size as the value.
+    EXPECT_EQ(Host.Dispatch(Effect, effSetBlockSizeAndSampleRate, 0, 64, nullptr, 48000.0f), 0);
+    EXPECT_EQ(Text(Host, Effect, effGetParamDisplay, 12, 8), "12000Hz");
     // No host was asked for MIDI: the reverb is no synth and receives none.
     for (const SHostCall& call : Host.Calls)
         EXPECT_NE(call.Opcode, audioMasterWantMidi);

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
+#include <vector>
 
 TEST(FDN, ImpulseReachesTheLeftOutputAfterLineZero) {
     CFDN net(44100, KestrelDelayLengths, 0.0, 1.0, 1.0);
@@ -140,12 +142,59 @@ TEST(FDN, NoSampleRateStillGivesFiniteOutput) {
     }
 }
 
-TEST(FDN, BlocksComputeExactlyWhatSamplesDo) {
-    CFDN a(48000, KestrelDelayLengths, 0.7, 1.5, 0.4), b(48000, KestrelDelayLengths, 0.7, 1.5, 0.4);
-    a.SetFeedback(0.95); // gliding while the blocks run
-    b.SetFeedback(0.95);
-    a.SetGain(0.2);
-    b.SetGain(0.2);
+// The network written out sample by sample, as its description reads, sharing only the
+// filter coefficients with the class under test.
+struct SReferenceFDN {
+    explicit SReferenceFDN(const CFDN& net)
+        : Feedback(net.FeedbackCurrent), FeedbackTarget(net.FeedbackTarget), Gain(net.GainCurrent),
+          GainTarget(net.GainTarget), B0(net.b0), B1(net.b1), B2(net.b2), A1(net.a1), A2(net.a2) {
+        for (int i = 0; i < 4; i++)
+            Lines[i].assign(KestrelDelayLengths[i], 0.0);
+    }
+    static void Smooth(double& current, double target) {
+        if (current == target) return;
+        const double step = 0.0004 * (std::fabs(target - current) + 0.1);
+        if (current < target)
+            current = std::min(current + step, target);
+        else
+            current = std::max(current - step, target);
+    }
+    void Process(double inL, double inR, double* outL, double* outR) {
+        Smooth(Gain, GainTarget);
+        const double s = Gain * 0.5;
+        Smooth(Feedback, FeedbackTarget);
+        const double g = Feedback;
+        double o[4];
+        for (int i = 0; i < 4; i++) {
+            const double v = Lines[i][Position[i]];
+            o[i] = ((B0 * v + B1 * X1[i]) + B2 * X2[i]) - A1 * Y1[i] - A2 * Y2[i];
+            X2[i] = X1[i];
+            X1[i] = v;
+            Y2[i] = Y1[i];
+            Y1[i] = o[i];
+        }
+        *outL = (o[0] + o[2]) * s;
+        *outR = (o[1] + o[3]) * s;
+        const double c = (o[0] + o[1] + o[2] + o[3]) * (-0.5 * g);
+        const double in[4] = {inL, inR, inL, inR};
+        for (int i = 0; i < 4; i++) {
+            Lines[i][Position[i]] = g * o[i] + in[i] + c;
+            Position[i] = (Position[i] + 1) % KestrelDelayLengths[i];
+        }
+    }
+    double Feedback, FeedbackTarget, Gain, GainTarget, B0, B1, B2, A1, A2;
+    std::vector<double> Lines[4];
+    int Position[4] = {};
+    double X1[4] = {}, X2[4] = {}, Y1[4] = {}, Y2[4] = {};
+};
+
+TEST(FDN, BlocksComputeExactlyWhatTheDescriptionDoesSampleBySample) {
+    CFDN net(48000, KestrelDelayLengths, 0.7, 1.5, 0.4);
+    SReferenceFDN reference(net);
+    net.SetFeedback(0.95); // gliding while the blocks run
+    net.SetGain(0.2);
+    reference.FeedbackTarget = 0.95;
+    reference.GainTarget = 0.2;
     std::mt19937 random(77);
     std::normal_distribution<double> noise;
     std::vector<double> inL(5000), inR(5000), outL(5000), outR(5000);
@@ -153,12 +202,17 @@ TEST(FDN, BlocksComputeExactlyWhatSamplesDo) {
         inL[i] = noise(random);
         inR[i] = noise(random);
     }
-    b.ProcessBlock(inL.data(), inR.data(), outL.data(), outR.data(), 5000);
+    // Blocks of uneven sizes, so the state carries across block boundaries.
+    const int sizes[] = {1, 7, 64, 300};
+    for (int at = 0, k = 0; at < 5000; at += sizes[k++ % 4]) {
+        const int n = std::min(sizes[k % 4], 5000 - at);
+        net.ProcessBlock(&inL[at], &inR[at], &outL[at], &outR[at], n);
+    }
     for (int i = 0; i < 5000; i++) {
         double l, r;
-        a.Process(inL[i], inR[i], &l, &r);
+        reference.Process(inL[i], inR[i], &l, &r);
         ASSERT_EQ(outL[i], l) << i;
         ASSERT_EQ(outR[i], r) << i;
     }
-    EXPECT_EQ(a.FeedbackCurrent, b.FeedbackCurrent);
+    EXPECT_EQ(net.FeedbackCurrent, reference.Feedback);
 }

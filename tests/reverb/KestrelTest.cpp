@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <string>
@@ -70,6 +71,10 @@ TEST(Kestrel, DefaultsAt44100) {
         EXPECT_NEAR(actual[i].y, expected[i].y, 1e-6) << i;
     }
     EXPECT_NEAR(k.GetReflection(), 0.3005, 1e-12);
+    // The mapping's constants are single precision, widened: a double 0.8 or 0.1 would
+    // move every node by a few nanometres and some taps by a sample.
+    EXPECT_EQ(k.GetSourcePosition(0).x, 10.0 * (double(0.8f) * 0.2 + double(0.1f)));
+    EXPECT_EQ(k.GetListenerPosition(1).y, 10.0 * (double(0.8f) * 0.8 + double(0.1f)));
     EXPECT_NEAR(k.GetNetwork()->FeedbackTarget, 0.874125, 1e-12);
     EXPECT_NEAR(k.GetNetwork()->GainTarget, std::pow(10.0, 0.2), 1e-12);
     EXPECT_FALSE(k.IsSynth());
@@ -145,6 +150,12 @@ TEST(Kestrel, ChangesBatchIntoOneRebuildPerBlock) {
     EXPECT_EQ(room.Room, after.Room + 1);
     EXPECT_EQ(room.Responses, after.Responses + 1);
     EXPECT_EQ(room.Network, after.Network);
+
+    k.SetProperty(10, 1.0); // wall absorption alone rebuilds the room
+    k.Work();
+    EXPECT_EQ(k.GetRebuildCounts().Room, room.Room + 1);
+    EXPECT_NEAR(k.GetReflection(), 0.001, 1e-12);
+    room = k.GetRebuildCounts();
 
     k.SetProperty(12, 0.2); // cutoff: neither trees nor responses
     k.OnIdle();
@@ -333,4 +344,23 @@ TEST(Kestrel, AbsurdSampleRatesAreHeldAtTheMaximum) {
     const SRun run = Render(k, pulse, pulse, 512);
     for (double v : run.Left)
         ASSERT_TRUE(std::isfinite(v));
+}
+
+TEST(Kestrel, ACrossfadeLastsTheBlockUpTo128Samples) {
+    for (int block : {64, 512}) {
+        CFakeHost host;
+        CKestrel k(&host, nullptr);
+        k.ResizeAudioPorts(512);
+        const int length = std::min(block, 128);
+        k.SetBlockSamples(block);
+        k.Work(); // ends the crossfade into the first responses
+        k.SetProperty(KestrelDstLeftX, 0.9);
+        k.OnIdle(); // the rebuild sees the announced block
+        k.SetBlockSamples(length - 1);
+        k.Work();
+        EXPECT_TRUE(k.GetConvolver(0)->Crossfading()) << block;
+        k.SetBlockSamples(1);
+        k.Work();
+        EXPECT_FALSE(k.GetConvolver(0)->Crossfading()) << block;
+    }
 }
