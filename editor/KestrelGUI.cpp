@@ -82,6 +82,7 @@ void CKestrelGUI::ShowToolTip(CLiteControl*, const char* text) {
 }
 
 void CKestrelGUI::SetLCDText(const char* text) {
+    CMutexLock lock(this);
     LCD->SetText(text);
 }
 
@@ -104,22 +105,22 @@ void CKestrelGUI::OnLiteSliderChange(CLiteSlider*, double value) {
 
 void CKestrelGUI::OnButtonClick(CLiteButton*) {}
 
-void CKestrelGUI::UpdateRoom(const CImageSource* left, const CImageSource* right, const SSize* room,
-                             const SPos* srcLeft, const SPos* srcRight, const SPos* dstLeft,
-                             const SPos* dstRight, double timeScale) {
-    Room->Update(left, right, room, srcLeft, srcRight, dstLeft, dstRight, timeScale);
+void CKestrelGUI::UpdateRoom(const SKestrelEditorState& state) {
+    CMutexLock lock(this);
+    Room->Update(state.Trees[0], state.Trees[1], &state.Room, &state.Sources[0], &state.Sources[1],
+                 &state.Listeners[0], &state.Listeners[1], state.TimeScale);
 }
 
-void CKestrelGUI::UpdateImpulse(int n, const CStereoFIR* left, const CStereoFIR* right) {
+void CKestrelGUI::UpdateImpulse(int n, const SKestrelTaps& left, const SKestrelTaps& right) {
     if (n < 0) return;
     // (left input's response + right input's) / 2 at every tap, each response being the
     // sum of its two sides' values there: built from the taps alone, the same sums.
     std::vector<double> a(static_cast<size_t>(n), 0.0), b(static_cast<size_t>(n), 0.0);
-    auto add = [n](const CStereoFIR* fir, std::vector<double>& response) {
+    auto add = [n](const SKestrelTaps& taps, std::vector<double>& response) {
         std::vector<double> side(response.size(), 0.0);
         for (int s = 0; s < 2; s++) {
-            const auto& index = fir->TapIndices(s);
-            const auto& value = fir->TapValues(s);
+            const auto& index = taps.Index[s];
+            const auto& value = taps.Value[s];
             for (size_t t = 0; t < index.size(); t++)
                 if (index[t] < n) (s == 0 ? side : response)[index[t]] = value[t];
         }
@@ -147,5 +148,18 @@ void CKestrelGUI::UpdateImpulse2(int n, const CFDN* network, int skip) {
 }
 
 void CKestrelGUI::OnIdle() {
+    if (!Machine) return;
+    const unsigned stale = Machine->TakeEditorState(&State);
+    // From here on no machine lock: what follows may simulate and draw for a while.
+    if (stale & KestrelStaleValues)
+        for (int i = 0; i < KestrelPropertyCount; i++)
+            SetProperty(i, State.Values[i]);
+    if (stale & KestrelStaleRoom) UpdateRoom(State);
+    if (stale & KestrelStaleEarly) UpdateImpulse(State.FilterLength, State.Taps[0], State.Taps[1]);
+    if (stale & KestrelStaleLate) {
+        const CFDN network(State.SampleRate, KestrelDelayLengths, State.Feedback, State.Gain,
+                           State.Cutoff);
+        UpdateImpulse2(2 * State.FilterLength, &network, State.FilterLength);
+    }
     Room->RenderIfStale();
 }

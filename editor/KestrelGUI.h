@@ -43,19 +43,21 @@ public:
     void OnButtonClick(CLiteButton* button) override;
     void ShowToolTip(CLiteControl* control, const char* text) override;
 
-    // CKestrelEditor
-    void SetProperty(int index, double value) override;
-    void SetLCDText(const char* text) override;
-    void UpdateRoom(const CImageSource* left, const CImageSource* right, const SSize* room,
-                    const SPos* srcLeft, const SPos* srcRight, const SPos* dstLeft,
-                    const SPos* dstRight, double timeScale) override;
-    void UpdateImpulse(int n, const CStereoFIR* left, const CStereoFIR* right) override;
-    void UpdateImpulse2(int n, const CFDN* network, int skip) override;
+    // CKestrelEditor (UI thread)
+    void SetLCDText(const char* text) override; // takes the editor's lock
     void OnShowGUI() override;
+    // Takes the machine's state (its lock for the copy only) and draws what changed.
     void OnIdle() override;
-    void LockEditor() override { CMutex::Lock(); }
-    void ReleaseEditor() override { CMutex::Release(); }
     HWND GetEditorWindow() override { return GetWindow(); }
+
+    // UI thread; take the editor's lock around each change. The controls follow a
+    // property value; the room view, the early view and the late view follow the
+    // machine's models.
+    void SetProperty(int index, double value);
+    void UpdateRoom(const SKestrelEditorState& state);
+    void UpdateImpulse(int n, const SKestrelTaps& left, const SKestrelTaps& right);
+    // The late tail of a copy of the network, n samples after `skip`.
+    void UpdateImpulse2(int n, const CFDN* network, int skip);
 
     static CKestrelEditor* Create(HWND parent, CKestrel* machine, SKestrelGraphics* graphics);
 
@@ -78,4 +80,5 @@ private:
     CLiteLCDText* LCD;
     CBitFont* Font;
     CKestrel* Machine;
+    SKestrelEditorState State; // what the last idle took from the machine
 };

@@ -18,11 +18,12 @@ CRoomView::CRoomView(CKestrelGUI* editor, int x, int y, int width, int height, d
     : CLiteControl(editor, x, y, width, height), Machine(machine),
       Picture(new CFrameBuffer(width, height, true)), Tiles(tiles), Opacity(opacity), Left(nullptr),
       Right(nullptr), Room{1, 1}, Nodes{}, TimeScale(0), Time(0), Hover(-1), Stale(false),
-      Generation(0), Dragging(0), DragStartX(0), DragStartY(0), DragStartPosition{} {
+      Generation(0), Dragging(0), DragNode(0), DragStartX(0), DragStartY(0), DragStartPosition{} {
     Picture->Fill(0);
 }
 
 CRoomView::~CRoomView() {
+    EndGesture(); // an editor closed mid-drag still lets the host's touch go
     delete Picture;
 }
 
@@ -40,11 +41,12 @@ void CRoomView::Area(int* pw, int* ph) const {
     }
 }
 
-void CRoomView::Update(const CImageSource* left, const CImageSource* right, const SSize* room,
+void CRoomView::Update(std::shared_ptr<const CImageSource> left,
+                       std::shared_ptr<const CImageSource> right, const SSize* room,
                        const SPos* srcLeft, const SPos* srcRight, const SPos* dstLeft,
                        const SPos* dstRight, double timeScale) {
-    Left.reset(left ? left->Clone() : nullptr);
-    Right.reset(right ? right->Clone() : nullptr);
+    Left = std::move(left);
+    Right = std::move(right);
     Room = *room;
     Nodes[0] = *srcLeft;
     Nodes[1] = *srcRight;
@@ -171,9 +173,9 @@ int CRoomView::InNode(int x, int y) const {
 }
 
 void CRoomView::OnMouseMove(int x, int y) {
-    // The machine replaces the nodes and the room from the audio thread (under its lock,
-    // then the editor's): read them under the same locks, in the same order.
-    Machine->Lock();
+    // The room's size comes from the machine (MoveNode maps through it): its lock first,
+    // then the editor's, the order every path keeps.
+    CMutexLock machine(Machine);
     CMutexLock lock(Container);
     if (!Dragging) {
         const int n = InNode(x - X, y - Y);
@@ -195,18 +197,30 @@ void CRoomView::OnMouseMove(int x, int y) {
         next.y = std::clamp(next.y, 0.0, Room.height);
         if (next.x != Nodes[Hover].x || next.y != Nodes[Hover].y) Machine->MoveNode(Hover, &next);
     }
-    Machine->Release();
 }
 
 void CRoomView::OnLeftButtonDown(int x, int y) {
-    CMutexLock lock(Container);
-    if (Hover < 0) return;
-    Dragging = 1;
-    DragStartPosition = Nodes[Hover];
-    DragStartX = x;
-    DragStartY = y;
+    {
+        CMutexLock lock(Container);
+        if (Hover < 0) return;
+        Dragging = 1;
+        DragNode = Hover;
+        DragStartPosition = Nodes[Hover];
+        DragStartX = x;
+        DragStartY = y;
+    }
+    // A node is two properties, x and y: one gesture on both.
+    Machine->BeginPropertyEdit(2 * DragNode);
+    Machine->BeginPropertyEdit(2 * DragNode + 1);
 }
 
 void CRoomView::OnLeftButtonUp(int, int) {
+    EndGesture();
+}
+
+void CRoomView::EndGesture() {
+    if (!Dragging) return;
     Dragging = 0;
+    Machine->EndPropertyEdit(2 * DragNode);
+    Machine->EndPropertyEdit(2 * DragNode + 1);
 }

@@ -23,11 +23,11 @@ public:
     void OnLeftButtonDown(int x, int y) override;
     void OnLeftButtonUp(int x, int y) override;
 
-    // The machine's new models (it holds its lock, then the editor's): the view keeps its
-    // own copies of the trees and draws them at the next idle (RenderIfStale), so that
-    // automation never makes the audio thread draw wavefronts.
-    void Update(const CImageSource* left, const CImageSource* right, const SSize* room,
-                const SPos* srcLeft, const SPos* srcRight, const SPos* dstLeft,
+    // UI thread, under the editor's lock: the machine's new models. The trees are shared
+    // with the machine, which never changes a tree once built; they are drawn at the next
+    // idle (RenderIfStale).
+    void Update(std::shared_ptr<const CImageSource> left, std::shared_ptr<const CImageSource> right,
+                const SSize* room, const SPos* srcLeft, const SPos* srcRight, const SPos* dstLeft,
                 const SPos* dstRight, double timeScale);
     // View time in [0, 1] of the time scale; the caller holds the machine's lock.
     void SetTime(double time);
@@ -55,7 +55,7 @@ private:
                       int ph, double t, double opacity, std::vector<unsigned char>& alpha);
     void Publish(const std::vector<unsigned char>& alpha, int pw, int ph);
 
-    std::shared_ptr<const CImageSource> Left; // the view's own copies of the machine's trees
+    std::shared_ptr<const CImageSource> Left; // the machine's trees, shared
     std::shared_ptr<const CImageSource> Right;
     SSize Room;
     SPos Nodes[4];
@@ -64,7 +64,10 @@ private:
     int Hover;
     bool Stale;
     unsigned Generation; // counts updates, so a redraw knows whether a newer one came
+    void EndGesture();
+
     int Dragging;
+    int DragNode; // the node a drag holds: its two properties are one gesture
     int DragStartX, DragStartY;
     SPos DragStartPosition;
 };

@@ -18,6 +18,10 @@ public:
     virtual int GetBankServer(CBankServer** server) = 0;
     // A user gesture changed a property: the host records it as automation.
     virtual void SetPropertyAutomated(CMachine* machine, int index, double value) = 0;
+    // UI thread: a gesture on a property begins or ends (the user grabs a control, lets
+    // go), so that hosts' touch and latch modes know. Hosts without them ignore them.
+    virtual void BeginEdit(CMachine*, int) {}
+    virtual void EndEdit(CMachine*, int) {}
     virtual int GetSamplePosition() = 0;
     virtual double GetBPM() = 0;
     virtual double GetTPB() = 0;

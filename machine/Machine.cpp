@@ -87,6 +87,14 @@ void CMachine::SetPropertyAutomated(int index, double value) {
     SetProperty(index, value);
 }
 
+void CMachine::BeginPropertyEdit(int index) {
+    if (Host) Host->BeginEdit(this, index);
+}
+
+void CMachine::EndPropertyEdit(int index) {
+    if (Host) Host->EndEdit(this, index);
+}
+
 void CMachine::GetPropertyName(int, char* text) {
     Empty(text);
 }

@@ -35,6 +35,9 @@ public:
     virtual void SetProperty(int index, double value);
     // any thread: tells the host first (automation), then sets.
     virtual void SetPropertyAutomated(int index, double value);
+    // UI thread, no lock held: brackets a gesture's SetPropertyAutomated calls.
+    void BeginPropertyEdit(int index);
+    void EndPropertyEdit(int index);
     virtual void GetPropertyName(int index, char* text);
     virtual void GetPropertyDisplay(int index, char* text);
     virtual void GetPropertyValueDisplay(int index, double value, char* text);

@@ -19,15 +19,24 @@ public:
     virtual bool IsLocked();
 
 private:
+#if defined(_WIN32)
+    CRITICAL_SECTION Section;
+#else
     HANDLE Handle;
+#endif
     std::atomic<int> LockCount;
 };
 
-// Holds a CMutex for one scope.
+// Holds a CMutex for one scope, whatever leaves it (a return, an exception). A null
+// mutex is no lock at all, for controls that may or may not be bound to a machine.
 class CMutexLock {
 public:
-    explicit CMutexLock(CMutex* mutex) : Mutex(mutex) { Mutex->Lock(); }
-    ~CMutexLock() { Mutex->Release(); }
+    explicit CMutexLock(CMutex* mutex) : Mutex(mutex) {
+        if (Mutex) Mutex->Lock();
+    }
+    ~CMutexLock() {
+        if (Mutex) Mutex->Release();
+    }
     CMutexLock(const CMutexLock&) = delete;
     CMutexLock& operator=(const CMutexLock&) = delete;
 

@@ -6,6 +6,16 @@ void CHostAdapter::SetPropertyAutomated(CMachine* machine, int index, double val
              index, 0, nullptr, static_cast<float>(value));
 }
 
+void CHostAdapter::BeginEdit(CMachine* machine, int index) {
+    Dispatch(static_cast<AEffect*>(machine ? machine->HostCookie : nullptr), audioMasterBeginEdit,
+             index, 0, nullptr, 0.0f);
+}
+
+void CHostAdapter::EndEdit(CMachine* machine, int index) {
+    Dispatch(static_cast<AEffect*>(machine ? machine->HostCookie : nullptr), audioMasterEndEdit,
+             index, 0, nullptr, 0.0f);
+}
+
 int CHostAdapter::GetSamplesPerTick() {
     // 60 / (ticks per beat × beats per minute) seconds per tick, in samples.
     return static_cast<int>(60.0 / (GetTPB() * GetBPM()) * GetSampleRate());

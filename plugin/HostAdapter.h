@@ -15,6 +15,9 @@ public:
     int GetBankServer(CBankServer**) override { return StatusNotOffered; }
     // Automation goes out with the machine's own effect record (its HostCookie).
     void SetPropertyAutomated(CMachine* machine, int index, double value) override;
+    // audioMasterBeginEdit / audioMasterEndEdit, with the machine's effect record.
+    void BeginEdit(CMachine* machine, int index) override;
+    void EndEdit(CMachine* machine, int index) override;
     int GetSamplePosition() override { return 0; }
     double GetBPM() override { return 120.0; }
     double GetTPB() override { return 16.0; }

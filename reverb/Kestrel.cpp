@@ -32,9 +32,9 @@ CKestrel::CKestrel(CHost* host, SKestrelGraphics* graphics)
     : CMachine(host), Editor(nullptr), ImpulseLengthSeconds(ImpulseLength), WallReflection(0.0),
       SampleRate(host ? std::min(host->GetSampleRate(), KestrelMaximumSampleRate) : 0),
       FilterLength(0), ConvolverLength(0), BlockSize(host ? host->GetBlockSamples() : 0), SrcLeft{},
-      SrcRight{}, DstLeft{}, DstRight{}, RoomSize{}, LeftRays(nullptr), RightRays(nullptr),
-      LeftFIR(nullptr), RightFIR(nullptr), Network(nullptr), Graphics(graphics), DirtyEditor(false),
-      DirtyRoom(false), DirtyListener(false), DirtyNetwork(false),
+      SrcRight{}, DstLeft{}, DstRight{}, RoomSize{}, LeftRays(), RightRays(), LeftFIR(nullptr),
+      RightFIR(nullptr), Network(nullptr), Graphics(graphics), DirtyEditor(false), DirtyRoom(false),
+      DirtyListener(false), DirtyNetwork(false), EditorStale(0),
       Scratch(static_cast<size_t>(ScratchChunk) * 10, 0.0) {
     PropertyCount = KestrelPropertyCount;
     for (int i = 0; i < KestrelPropertyCount; i++)
@@ -195,11 +195,7 @@ void CKestrel::SetSampleRate(int rate) {
     delete network;
     ModelRoom();
     ModelFIRs();
-    if (Editor) {
-        UpdateGUIRoom();
-        UpdateGUIImpulse();
-        UpdateGUIImpulse2();
-    }
+    UpdateGUIImpulse2(); // the late view's length follows the rate
 }
 
 void CKestrel::SetBlockSamples(int frames) {
@@ -225,10 +221,7 @@ void CKestrel::OnIdle() {
 void CKestrel::Update() {
     // Each flag is taken before its rebuild, so a change that lands during the
     // rebuild marks it again for the next block instead of being lost.
-    if (DirtyEditor.exchange(false, std::memory_order_relaxed)) {
-        for (int i = 0; i < KestrelPropertyCount; i++)
-            PushPropertyToEditor(i, Value(i));
-    }
+    if (DirtyEditor.exchange(false, std::memory_order_relaxed)) MarkEditorStale(KestrelStaleValues);
     if (DirtyRoom.exchange(false, std::memory_order_relaxed)) {
         DirtyListener.store(false, std::memory_order_relaxed);
         ModelRoom();
@@ -249,9 +242,8 @@ SPos CKestrel::Place(double vx, double vy) const {
 }
 
 void CKestrel::FreeRays() {
-    delete LeftRays;
-    delete RightRays;
-    LeftRays = RightRays = nullptr;
+    LeftRays.reset();
+    RightRays.reset();
 }
 
 void CKestrel::ModelRoom() {
@@ -262,9 +254,10 @@ void CKestrel::ModelRoom() {
     SrcLeft = Place(Value(KestrelSrcLeftX), Value(KestrelSrcLeftY));
     SrcRight = Place(Value(KestrelSrcRightX), Value(KestrelSrcRightY));
     UpdateDstPos();
-    LeftRays = new CImageSource(0, &RoomSize, &SrcLeft, 1.0, WallReflection, ImpulseLengthSeconds);
-    RightRays =
-        new CImageSource(0, &RoomSize, &SrcRight, 1.0, WallReflection, ImpulseLengthSeconds);
+    LeftRays = std::make_shared<const CImageSource>(0, &RoomSize, &SrcLeft, 1.0, WallReflection,
+                                                    ImpulseLengthSeconds);
+    RightRays = std::make_shared<const CImageSource>(0, &RoomSize, &SrcRight, 1.0, WallReflection,
+                                                     ImpulseLengthSeconds);
     UpdateGUIRoom();
 }
 
@@ -282,7 +275,7 @@ void CKestrel::ModelFIRs() {
     // Each tap holds the summed amplitudes of the images first heard in its window of
     // 0.075 / n seconds: the same values as asking each tree tap by tap (Converge),
     // computed once per image instead of once per tap.
-    const CImageSource* trees[2] = {LeftRays, RightRays};
+    const CImageSource* trees[2] = {LeftRays.get(), RightRays.get()};
     CStereoFIR* convolvers[2] = {LeftFIR, RightFIR};
     for (int side = 0; side < 2; side++) {
         Early.Collect(trees[side], &DstLeft, TapIndex[0], TapValue[0]);

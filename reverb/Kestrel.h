@@ -14,6 +14,7 @@
 #include "reverb/StereoFIR.h"
 
 #include <atomic>
+#include <memory>
 #include <vector>
 
 struct SKestrelGraphics;
@@ -46,15 +47,48 @@ constexpr int KestrelLateDelay = 601;
 // The highest sample rate the machine takes (Hz); higher requests are held here.
 constexpr int KestrelMaximumSampleRate = 1536000;
 
+// Which parts of the editor's state changed since the editor last took it.
+enum : unsigned {
+    KestrelStaleValues = 1, // the 14 property values
+    KestrelStaleRoom = 2,   // trees, room size and node positions
+    KestrelStaleEarly = 4,  // the convolvers' taps
+    KestrelStaleLate = 8,   // the delay network's settings
+    KestrelStaleAll = 15,
+};
+
+// The sparse taps of one convolver: [0] its left output, [1] its right.
+struct SKestrelTaps {
+    std::vector<int> Index[2];
+    std::vector<double> Value[2];
+};
+
+// What the editor draws from: a copy of the machine's state, taken under its lock by
+// TakeEditorState. The trees are shared, not copied: the machine never changes a tree
+// it has built, it only replaces it.
+struct SKestrelEditorState {
+    unsigned Stale = 0; // KestrelStale… bits: the parts below that are new
+    double Values[KestrelPropertyCount] = {};
+    std::shared_ptr<const CImageSource> Trees[2];
+    SSize Room{};
+    SPos Sources[2]{}, Listeners[2]{};
+    double TimeScale = 0; // seconds the view time's [0, 1] spans
+    int FilterLength = 0; // taps of the early responses
+    SKestrelTaps Taps[2]; // left and right input's convolver
+    int SampleRate = 0;   // and the network's targets
+    double Feedback = 0, Gain = 0, Cutoff = 0;
+};
+
 class CKestrel : public CMachine {
 public:
     // Asks the host for the sample rate and block size; builds everything at once.
     CKestrel(CHost* host, SKestrelGraphics* graphics);
     ~CKestrel() override;
 
-    // audio thread; takes the machine's lock for the whole block.
+    // audio thread; takes the machine's lock for the whole block. Never calls into the
+    // editor: the notifications only mark what the editor's idle should take.
     void Work() override;
-    // UI thread; takes the machine's lock around Update.
+    // UI thread; takes the machine's lock around Update, then lets the editor (if open)
+    // take its state and draw, outside the lock.
     void OnIdle() override;
     // any thread
     double GetProperty(int index) override;
@@ -70,13 +104,19 @@ public:
     bool IsSynth() override { return false; }
     // UI thread: the background picture's size, with or without an editor.
     bool GetGUIRect(short* top, short* left, short* right, short* bottom) override;
-    // UI thread: builds the editor inside parent (replacing one that exists).
+    // UI thread: builds the editor inside parent (replacing one that exists) outside the
+    // machine's lock; the lock is held only while the editor copies its first state.
     HWND CreateGUI(HWND parent) override;
+    // UI thread; no lock.
     void OnShowGUI() override;
-    // UI thread: the host closed the editor; it is torn down under the machine's lock,
-    // so nothing draws into a window the host has destroyed.
+    // UI thread: the host closed the editor. Only the UI thread ever reaches the editor,
+    // so it is torn down without the machine's lock.
     void OnHideGUI() override;
+    // UI thread
     bool HasEditor() const { return Editor != nullptr; }
+    // UI thread (the editor's idle): copies what changed since the last call into
+    // state, under the machine's lock, and returns the KestrelStale… bits it copied.
+    unsigned TakeEditorState(SKestrelEditorState* state);
 
     static double PropertyToGain(double v);     // linear factor, 0.0001 … 100
     static double PropertyToFeedback(double v); // 0 … 0.999
@@ -89,11 +129,14 @@ public:
     void ModelFDN();
     void FreeRays();
 
-    // Room view drag of node 0 … 3 to P (metres, inside the room); the caller holds
-    // the machine's lock. Reports the new values to the host as automation.
+    // UI thread: room view drag of node 0 … 3 to P (metres, inside the room); the caller
+    // holds the machine's lock, then the editor's. Reports the new values to the host as
+    // automation.
     void MoveNode(int node, const SPos* position);
 
-    // Editor notifications: each does nothing while there is no editor.
+    // Editor notifications; any thread, under the machine's lock. Each only marks its
+    // part of the editor's state stale (an atomic or): O(1), no lock, no drawing, no
+    // allocation, whether or not an editor is open.
     void UpdateGUIRoom();
     void UpdateGUIImpulse();
     void UpdateGUIImpulse2();
@@ -106,7 +149,7 @@ public:
     double GetReflection() const { return WallReflection; }
     const SPos& GetSourcePosition(int side) const { return side ? SrcRight : SrcLeft; }
     const SPos& GetListenerPosition(int side) const { return side ? DstRight : DstLeft; }
-    const CImageSource* GetTree(int side) const { return side ? RightRays : LeftRays; }
+    const CImageSource* GetTree(int side) const { return (side ? RightRays : LeftRays).get(); }
     const CStereoFIR* GetConvolver(int side) const { return side ? RightFIR : LeftFIR; }
     const CFDN* GetNetwork() const { return Network; }
     SKestrelGraphics* GetGraphics() const { return Graphics; }
@@ -122,9 +165,9 @@ public:
 
 private:
     // Editor side (KestrelEditorBridge.cpp); each does nothing while there is no editor.
-    void DestroyEditor();
-    void PushPropertyToEditor(int index, double value);
-    void SetStatusText(const char* text); // takes the editor's lock around the change
+    void DestroyEditor();                 // UI thread
+    void SetStatusText(const char* text); // UI thread; takes the editor's lock
+    void MarkEditorStale(unsigned parts) { EditorStale.fetch_or(parts, std::memory_order_relaxed); }
 
     void CreateProcessors();
     void CreateWindows(); // filter length, convolver length and tap windows of the rate
@@ -132,7 +175,7 @@ private:
     double Value(int index) const { return Values[index].load(std::memory_order_relaxed); }
     SPos Place(double vx, double vy) const;
 
-    CKestrelEditor* Editor;
+    CKestrelEditor* Editor; // UI thread only
     std::atomic<double> Values[KestrelPropertyCount];
     double ImpulseLengthSeconds;
     double WallReflection;
@@ -142,13 +185,14 @@ private:
     std::atomic<int> BlockSize;
     SPos SrcLeft, SrcRight, DstLeft, DstRight;
     SSize RoomSize;
-    CImageSource* LeftRays;
-    CImageSource* RightRays;
+    std::shared_ptr<const CImageSource> LeftRays; // shared with the editor's state
+    std::shared_ptr<const CImageSource> RightRays;
     CStereoFIR* LeftFIR;
     CStereoFIR* RightFIR;
     CFDN* Network;
     SKestrelGraphics* Graphics;
     std::atomic<bool> DirtyEditor, DirtyRoom, DirtyListener, DirtyNetwork;
+    std::atomic<unsigned> EditorStale;       // KestrelStale… bits the editor has not taken yet
     CEarlyTaps Early;                        // the tap windows of the current sample rate
     static constexpr int ScratchChunk = 256; // frames per pass of Work's stages
     std::vector<double> Scratch;             // ten arrays of ScratchChunk

@@ -1,5 +1,7 @@
-// The machine's side of its editor. While no editor exists every notification
-// returns at once, so the reverb runs and tests without any window system.
+// The machine's side of its editor. The audio thread only marks what changed; the
+// editor's idle takes a copy of it under the machine's lock and draws outside it, so
+// the reverb runs and tests without any window system and an open editor costs the
+// audio thread nothing but a few atomic writes.
 #include "graphics/FrameBuffer.h"
 #include "reverb/Kestrel.h"
 
@@ -29,14 +31,15 @@ bool CKestrel::GetGUIRect(short* top, short* left, short* right, short* bottom) 
 HWND CKestrel::CreateGUI(HWND parent) {
     KestrelEditorFactory factory = Factory.load();
     if (!factory || !Graphics) return nullptr;
-    CMutexLock lock(this);
     DestroyEditor();
+    // Built and drawn without the machine's lock: opening the editor never holds up a
+    // block. Its first idle takes everything (the lock only for the copy), so the room
+    // is drawn before the editor first shows.
     Editor = factory(parent, this, Graphics);
-    UpdateGUIRoom();
-    UpdateGUIImpulse();
-    UpdateGUIImpulse2();
-    if (Editor) Editor->OnIdle(); // the room is drawn before the editor first shows
-    return Editor ? Editor->GetEditorWindow() : nullptr;
+    if (!Editor) return nullptr;
+    MarkEditorStale(KestrelStaleAll);
+    Editor->OnIdle();
+    return Editor->GetEditorWindow();
 }
 
 void CKestrel::OnShowGUI() {
@@ -44,7 +47,6 @@ void CKestrel::OnShowGUI() {
 }
 
 void CKestrel::OnHideGUI() {
-    CMutexLock lock(this);
     DestroyEditor();
 }
 
@@ -54,30 +56,55 @@ void CKestrel::DestroyEditor() {
     delete editor;
 }
 
-void CKestrel::PushPropertyToEditor(int index, double value) {
-    if (Editor) Editor->SetProperty(index, value);
+unsigned CKestrel::TakeEditorState(SKestrelEditorState* state) {
+    CMutexLock lock(this);
+    const unsigned stale = EditorStale.exchange(0, std::memory_order_relaxed);
+    state->Stale = stale;
+    if (stale & KestrelStaleValues)
+        for (int i = 0; i < KestrelPropertyCount; i++)
+            state->Values[i] = Value(i);
+    if (stale & KestrelStaleRoom) {
+        state->Trees[0] = LeftRays;
+        state->Trees[1] = RightRays;
+        state->Room = RoomSize;
+        state->Sources[0] = SrcLeft;
+        state->Sources[1] = SrcRight;
+        state->Listeners[0] = DstLeft;
+        state->Listeners[1] = DstRight;
+        state->TimeScale = ImpulseLengthSeconds;
+    }
+    if (stale & (KestrelStaleEarly | KestrelStaleLate)) state->FilterLength = FilterLength;
+    if (stale & KestrelStaleEarly) {
+        const CStereoFIR* convolvers[2] = {LeftFIR, RightFIR};
+        for (int c = 0; c < 2; c++)
+            for (int side = 0; side < 2; side++) {
+                // Vectors that keep their capacity: after the first few calls, no allocation.
+                state->Taps[c].Index[side] = convolvers[c]->TapIndices(side);
+                state->Taps[c].Value[side] = convolvers[c]->TapValues(side);
+            }
+    }
+    if (stale & KestrelStaleLate) {
+        state->SampleRate = GetSampleRate();
+        state->Feedback = Network->FeedbackTarget;
+        state->Gain = Network->GainTarget;
+        state->Cutoff = Network->Cutoff;
+    }
+    return stale;
 }
 
 void CKestrel::SetStatusText(const char* text) {
-    if (!Editor) return;
-    Editor->LockEditor();
-    Editor->SetLCDText(text);
-    Editor->ReleaseEditor();
+    if (Editor) Editor->SetLCDText(text);
 }
 
 void CKestrel::UpdateGUIRoom() {
     UpdateDstPos();
-    if (!Editor) return;
-    Editor->LockEditor();
-    Editor->UpdateRoom(LeftRays, RightRays, &RoomSize, &SrcLeft, &SrcRight, &DstLeft, &DstRight,
-                       ImpulseLengthSeconds);
-    Editor->ReleaseEditor();
+    MarkEditorStale(KestrelStaleRoom);
 }
 
 void CKestrel::UpdateGUIImpulse() {
-    if (Editor) Editor->UpdateImpulse(FilterLength, LeftFIR, RightFIR);
+    MarkEditorStale(KestrelStaleEarly);
 }
 
 void CKestrel::UpdateGUIImpulse2() {
-    if (Editor) Editor->UpdateImpulse2(2 * FilterLength, Network, FilterLength);
+    MarkEditorStale(KestrelStaleLate);
 }

@@ -29,10 +29,16 @@ LRESULT CALLBACK ControlProcedure(HWND window, UINT message, WPARAM wParam, LPAR
         DefWindowProcA(window, message, wParam, lParam);
         return TRUE;
     }
-    if (message == WM_LBUTTONDOWN && GetFocus() != window) SetFocus(window);
-    auto* control = reinterpret_cast<CControl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (control) return control->WindowProc(window, message, wParam, lParam);
-    return DefWindowProcA(window, message, wParam, lParam);
+    // The host's message loop calls this: nothing may unwind into it.
+    try {
+        if (message == WM_LBUTTONDOWN && GetFocus() != window) SetFocus(window);
+        auto* control = reinterpret_cast<CControl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (control) return control->WindowProc(window, message, wParam, lParam);
+        return DefWindowProcA(window, message, wParam, lParam);
+    } catch (...) {
+        OutputDebugStringA("A window message failed; it was dropped.\n");
+        return 0;
+    }
 }
 
 CControl::CControl(CColorManager* colors)

@@ -42,15 +42,17 @@ void CLiteKnob::ShowToolTip(double value) {
 }
 
 void CLiteKnob::OnLeftButtonDown(int, int y) {
-    if (Machine) Machine->Lock();
-    Container->Lock();
-    DragStartY = y;
-    DragStartValue = Value;
-    Dragging = true;
-    if (Machine) ShowToolTip(Value);
-    Container->Release();
-    if (Machine) Machine->Release();
+    {
+        // Machine first, then the container: the order every path keeps.
+        CMutexLock machine(Machine);
+        CMutexLock container(Container);
+        DragStartY = y;
+        DragStartValue = Value;
+        Dragging = true;
+        if (Machine) ShowToolTip(Value);
+    }
     SetCapture();
+    if (Machine) Machine->BeginPropertyEdit(Property);
 }
 
 void CLiteKnob::OnMouseMove(int, int y) {
@@ -59,22 +61,28 @@ void CLiteKnob::OnMouseMove(int, int y) {
     if (f < 0) f = 0;
     if (f >= FrameCount) f = FrameCount - 1;
     const double value = static_cast<double>(f) / (FrameCount - 1);
-    // Machine first, then the container: the order every path keeps.
-    if (Machine) Machine->Lock();
-    Container->Lock();
-    if (value != Value) {
-        if (Machine) {
-            ShowToolTip(value);
-            Machine->SetPropertyAutomated(Property, value);
-        } else {
-            SetValue(value);
-        }
+    CMutexLock machine(Machine);
+    CMutexLock container(Container);
+    if (value == Value) return;
+    if (Machine) {
+        ShowToolTip(value);
+        Machine->SetPropertyAutomated(Property, value);
+    } else {
+        SetValue(value);
     }
-    Container->Release();
-    if (Machine) Machine->Release();
 }
 
 void CLiteKnob::OnLeftButtonUp(int, int) {
     ReleaseCapture();
+    EndGesture();
+}
+
+void CLiteKnob::EndGesture() {
+    if (!Dragging) return;
     Dragging = false;
+    if (Machine) Machine->EndPropertyEdit(Property);
+}
+
+CLiteKnob::~CLiteKnob() {
+    EndGesture(); // an editor closed mid-drag still lets the host's touch go
 }

@@ -10,12 +10,15 @@ public:
     CLiteKnob(CLiteContainer* container, CMachine* machine, int property, CFrameBuffer* strip,
               int x, int y, int frameHeight);
 
+    ~CLiteKnob();
+
+    // UI thread. A drag is one gesture: begin edit, automation, end edit.
     void Draw(CFrameBuffer* target) override;
     void OnMouseMove(int x, int y) override;
     void OnLeftButtonDown(int x, int y) override;
     void OnLeftButtonUp(int x, int y) override;
 
-    // Any thread: stores and re-renders, no notification.
+    // UI thread; takes the container's lock: stores and re-renders, no notification.
     void SetValue(double value);
     double GetValue() const;
     // "name display" of the property at this value, to the container.
@@ -24,6 +27,8 @@ public:
     int GetFrameCount() const { return FrameCount; }
 
 private:
+    void EndGesture();
+
     CFrameBuffer* Strip;
     CMachine* Machine;
     int Property;

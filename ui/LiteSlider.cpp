@@ -56,46 +56,55 @@ void CLiteSlider::ShowToolTip(double value) {
 }
 
 void CLiteSlider::OnLeftButtonDown(int x, int y) {
-    if (Machine) Machine->Lock();
-    Container->Lock();
-    const bool onThumb = Vertical ? ThumbY() <= y && y < ThumbY() + Thumb->GetHeight()
-                                  : ThumbX() <= x && x < ThumbX() + Thumb->GetWidth();
-    if (onThumb) { // elsewhere on the slider: no jump to the click
+    bool grabbed = false;
+    {
+        // Machine first, then the container: the order every path keeps.
+        CMutexLock machine(Machine);
+        CMutexLock container(Container);
+        const bool onThumb = Vertical ? ThumbY() <= y && y < ThumbY() + Thumb->GetHeight()
+                                      : ThumbX() <= x && x < ThumbX() + Thumb->GetWidth();
+        if (!onThumb) return; // elsewhere on the slider: no jump to the click
         DragStartValue = Value;
         DragStart = Vertical ? y : x;
         SetCapture();
-        Dragging = true;
+        Dragging = grabbed = true;
         if (Machine)
             ShowToolTip(Value);
         else
             Container->OnLiteSliderDown(this, Value);
     }
-    Container->Release();
-    if (Machine) Machine->Release();
+    if (grabbed && Machine) Machine->BeginPropertyEdit(Property);
 }
 
 void CLiteSlider::OnMouseMove(int x, int y) {
     if (!Dragging || Travel <= 0) return;
     const int delta = Vertical ? DragStart - y : x - DragStart;
     const double v = std::clamp(static_cast<double>(delta) / Travel + DragStartValue, 0.0, 1.0);
-    if (Machine) Machine->Lock();
-    Container->Lock();
-    if (v != Value) {
-        if (Machine) {
-            ShowToolTip(v);
-            Machine->SetPropertyAutomated(Property, v);
-        } else {
-            Value = v;
-            Container->Render(X, Y, Width, Height);
-            Container->OnLiteSliderChange(this, v);
-        }
+    CMutexLock machine(Machine);
+    CMutexLock container(Container);
+    if (v == Value) return;
+    if (Machine) {
+        ShowToolTip(v);
+        Machine->SetPropertyAutomated(Property, v);
+    } else {
+        Value = v;
+        Container->Render(X, Y, Width, Height);
+        Container->OnLiteSliderChange(this, v);
     }
-    Container->Release();
-    if (Machine) Machine->Release();
 }
 
 void CLiteSlider::OnLeftButtonUp(int, int) {
     if (!Dragging) return;
     ReleaseCapture();
+    EndGesture();
+}
+
+void CLiteSlider::EndGesture() {
+    if (!Dragging) return;
     Dragging = false;
+    if (Machine) Machine->EndPropertyEdit(Property);
+}
+
+CLiteSlider::~CLiteSlider() {
+    EndGesture(); // an editor closed mid-drag still lets the host's touch go
 }

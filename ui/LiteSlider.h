@@ -13,11 +13,15 @@ public:
     CLiteSlider(CLiteContainer* container, int x, int y, int length, int trackOffset,
                 CFrameBuffer* thumb, CFrameBuffer* track, CMachine* machine, int property);
 
+    ~CLiteSlider();
+
+    // UI thread. A drag of a bound slider is one gesture: begin edit, automation, end edit.
     void Draw(CFrameBuffer* target) override;
     void OnMouseMove(int x, int y) override;
     void OnLeftButtonDown(int x, int y) override;
     void OnLeftButtonUp(int x, int y) override;
 
+    // UI thread; takes the container's lock.
     void SetValue(double value);
     double GetValue() const;
     void ShowToolTip(double value);
@@ -27,6 +31,8 @@ public:
     int ThumbY() const;
 
 private:
+    void EndGesture();
+
     CFrameBuffer* Thumb;
     CFrameBuffer* Track;
     double Value;

@@ -23,5 +23,10 @@ void CTimer::OnTimer() {
 }
 
 void CALLBACK CTimer::TimerFunction(HWND, UINT message, UINT_PTR identifier, DWORD) {
-    if (message == WM_TIMER && identifier) reinterpret_cast<CTimer*>(identifier)->OnTimer();
+    // The host's message loop calls this on Windows: nothing may unwind into it.
+    try {
+        if (message == WM_TIMER && identifier) reinterpret_cast<CTimer*>(identifier)->OnTimer();
+    } catch (...) {
+        OutputDebugStringA("A timer failed; it was dropped.\n");
+    }
 }

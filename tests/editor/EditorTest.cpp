@@ -7,9 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <future>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -193,4 +196,52 @@ TEST(KestrelInfo, MachinesShareOneDecodedArtwork) {
     short t, l, r, bottom;
     EXPECT_TRUE(b->GetGUIRect(&t, &l, &r, &bottom));
     EXPECT_EQ(r, 430);
+}
+
+TEST_F(SEditor, AKnobDragIsOneGestureAndAFailingHostLeavesNoLockHeld) {
+    Mouse(WM_LBUTTONDOWN, 264 + 16, 170); // the Feedback knob
+    Mouse(WM_MOUSEMOVE, 264 + 16, 160);
+    Mouse(WM_MOUSEMOVE, 264 + 16, 150);
+    Mouse(WM_LBUTTONUP, 264 + 16, 150);
+    const std::vector<std::string> gesture = {"begin 11", "set 11", "set 11", "end 11"};
+    EXPECT_EQ(Fake.Edits, gesture);
+
+    Fake.ThrowOnAutomation = true;
+    Mouse(WM_LBUTTONDOWN, 264 + 16, 170);
+    Mouse(WM_MOUSEMOVE, 264 + 16, 100); // the host throws from inside the gesture's locks
+    EXPECT_FALSE(Machine.IsLocked());
+    EXPECT_FALSE(Gui()->IsLocked());
+    Mouse(WM_LBUTTONUP, 264 + 16, 100);
+    EXPECT_EQ(Fake.Edits.back(), "end 11");
+}
+
+TEST_F(SEditor, TheAudioThreadNeverWaitsForTheEditor) {
+    // The UI thread holds the editor's lock (as while it paints) and the audio thread
+    // rebuilds everything: it must finish without it.
+    Gui()->Lock();
+    auto work = std::async(std::launch::async, [this] {
+        for (int i = 0; i < KestrelPropertyCount; i++)
+            Machine.SetProperty(i, 0.3);
+        Machine.Work();
+    });
+    const bool finished = work.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    Gui()->Release();
+    work.wait();
+    EXPECT_TRUE(finished) << "Work waited for the editor's lock";
+}
+
+TEST_F(SEditor, AfterIdleTheEditorShowsWhatAFreshOneDrawsForTheSameState) {
+    const double values[][2] = {{KestrelFeedback, 0.9},
+                                {KestrelRoomWidth, 0.6},
+                                {KestrelDstLeftX, 0.1},
+                                {KestrelCutoff, 0.3}};
+    for (const auto& v : values)
+        Machine.SetProperty(static_cast<int>(v[0]), v[1]);
+    Machine.Work();
+    Machine.OnIdle();
+    const auto updated = Shown();
+    Machine.OnHideGUI();
+    Window = Machine.CreateGUI(Host); // built from the same state
+    const auto fresh = Shown();
+    EXPECT_TRUE(updated.Pixels == fresh.Pixels);
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -101,10 +102,12 @@ TEST_F(SViews, LateViewOfASilentNetworkShowsNoBars) {
         for (int y = 1; y < 71; y++)
             ASSERT_EQ(Alpha(p, x, y), 0) << x << "," << y;
     // The early view: (left + right) / 2 tap by tap.
-    std::vector<double> l{0.2, 0, 0.4}, r{0, 0, 0.4};
-    CStereoFIR a(3, l.data(), std::vector<double>(3, 0.0).data(), true);
-    CStereoFIR b(3, r.data(), std::vector<double>(3, 0.0).data(), true);
-    gui.UpdateImpulse(3, &a, &b);
+    SKestrelTaps a, b;
+    a.Index[0] = {0, 2};
+    a.Value[0] = {0.2, 0.4};
+    b.Index[0] = {2};
+    b.Value[0] = {0.4};
+    gui.UpdateImpulse(3, a, b);
     CFrameBuffer* e = gui.GetEarlyView()->GetPicture();
     // 0.1 (-10 dB) at column 1, nothing at column 29, 0.4 at column 58.
     EXPECT_EQ(Alpha(e, 1, 70), 76);
@@ -148,10 +151,10 @@ TEST_F(SViews, RoomAreasNodesFrameAndSaturation) {
     EXPECT_EQ(Alpha(p, 50, 40), 0) << "below the frame: transparent";
     // Two sources on one spot at time 0: the field sums past 1 and saturates at 153.
     SPos spot{5, 5};
-    CImageSource left(0, &square, &spot, 1.0, 0.5, 0.075),
-        right(0, &square, &spot, 1.0, 0.5, 0.075);
+    auto left = std::make_shared<const CImageSource>(0, &square, &spot, 1.0, 0.5, 0.075);
+    auto right = std::make_shared<const CImageSource>(0, &square, &spot, 1.0, 0.5, 0.075);
     SPos far{9, 9};
-    view->Update(&left, &right, &square, &far, &far, &far, &far, 0.075);
+    view->Update(left, right, &square, &far, &far, &far, &far, 0.075);
     view->RenderIfStale(); // updates this close together are drawn on the next idle
     EXPECT_EQ(Alpha(p, 36, 36), 153) << "(35/70 × 10, 35/70 × 10) is the spot";
     EXPECT_EQ(Alpha(p, 10, 10), 0);
