@@ -9,13 +9,30 @@ namespace {
 
 std::atomic<const SKestrelPresenter*> Current{nullptr};
 
-void FireDueTimers() {
+// Whether window is top or lies inside it; a null top holds every window. Under the lock.
+bool InSession(HWND window, SWindow* top) {
+    if (!top) return true;
+    for (SWindow* w = FindWindow(window); w; w = w->Parent)
+        if (w == top) return true;
+    return false;
+}
+
+// The session of a window (null: every window) looked up again under the lock, since a
+// window procedure may have destroyed it meanwhile. False when it is gone.
+bool FindSession(HWND window, SWindow** top) {
+    *top = window ? FindWindow(window) : nullptr;
+    return !window || *top;
+}
+
+void FireDueTimers(HWND window) {
     const uint64_t now = Now();
     std::vector<STimer> due;
     {
         std::lock_guard<std::recursive_mutex> lock(State().Lock);
+        SWindow* top;
+        if (!FindSession(window, &top)) return;
         for (STimer& t : State().Timers) {
-            if (t.Due > now) continue;
+            if (t.Due > now || !InSession(t.Window, top)) continue;
             due.push_back(t);
             t.Due = now + (t.Interval ? t.Interval : 1);
         }
@@ -36,15 +53,30 @@ void FireDueTimers() {
     }
 }
 
-void PaintWhatNeedsIt() {
+// The windows of a tree that need painting, parents before children. Under the lock.
+void CollectPaint(SWindow* w, std::vector<std::pair<HWND, bool>>& out) {
+    if (!w->Visible) return;
+    if (w->NeedsPaint || w->NeedsFramePaint)
+        out.push_back({reinterpret_cast<HWND>(w), w->NeedsFramePaint});
+    for (SWindow* child : w->Children)
+        CollectPaint(child, out);
+}
+
+void PaintWhatNeedsIt(HWND window) {
     std::vector<std::pair<HWND, bool>> windows;
     {
         std::lock_guard<std::recursive_mutex> lock(State().Lock);
-        for (SObject* object : State().Objects) {
-            if (object->Kind != KindWindow) continue;
-            auto* w = static_cast<SWindow*>(object);
-            if (w->Visible && (w->NeedsPaint || w->NeedsFramePaint))
-                windows.push_back({reinterpret_cast<HWND>(w), w->NeedsFramePaint});
+        SWindow* top;
+        if (!FindSession(window, &top)) return;
+        if (top) {
+            CollectPaint(top, windows);
+        } else {
+            for (SObject* object : State().Objects) {
+                if (object->Kind != KindWindow) continue;
+                auto* w = static_cast<SWindow*>(object);
+                if (w->Visible && (w->NeedsPaint || w->NeedsFramePaint))
+                    windows.push_back({reinterpret_cast<HWND>(w), w->NeedsFramePaint});
+            }
         }
     }
     for (auto& [window, frame] : windows) {
@@ -59,22 +91,41 @@ void PaintWhatNeedsIt() {
     }
 }
 
+// Takes the first message posted to the session, if any.
+bool TakePosted(HWND window, MSG* message) {
+    std::lock_guard<std::recursive_mutex> lock(State().Lock);
+    SWindow* top;
+    if (!FindSession(window, &top)) return false;
+    auto& posted = State().Posted;
+    for (auto it = posted.begin(); it != posted.end(); ++it) {
+        if (!InSession(it->hwnd, top)) continue;
+        *message = *it;
+        posted.erase(it);
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
-void KestrelPumpEvents() {
-    // Only the messages already posted: a handler that posts again waits for the next pump.
-    size_t pending;
+void KestrelPumpEvents(HWND window) {
+    size_t pending = 0;
     {
         std::lock_guard<std::recursive_mutex> lock(State().Lock);
-        pending = State().Posted.size();
+        SWindow* top;
+        if (!FindSession(window, &top)) return;
+        // Only the messages already posted: a handler that posts again waits for the next pump.
+        for (const MSG& m : State().Posted)
+            if (InSession(m.hwnd, top)) pending++;
     }
     MSG message;
-    while (pending-- > 0 && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+    while (pending-- > 0 && TakePosted(window, &message))
         DispatchMessageA(&message);
-    if (const SKestrelPresenter* p = Current.load(); p && p->Pump) p->Pump();
-    FireDueTimers();
-    PaintWhatNeedsIt();
-    if (const SKestrelPresenter* p = Current.load(); p && p->Pump) p->Pump();
+    const SKestrelPresenter* presenter = Current.load();
+    if (presenter && presenter->Pump) presenter->Pump(window);
+    FireDueTimers(window);
+    PaintWhatNeedsIt(window);
+    if (presenter && presenter->Pump) presenter->Pump(window);
 }
 
 void KestrelPresenterForget(HWND window) {

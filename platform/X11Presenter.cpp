@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <vector>
 
 // Xlib's private header declares the per-connection error hook; it also brings a BOOL
@@ -40,7 +41,11 @@ struct SAttached {
     bool Exposed;
 };
 
-std::vector<SAttached*> Attached; // UI thread only
+// Every editor's connection. Hosts may run editors of several instances on different
+// threads, so the list has a lock of its own; each attachment is used only by the
+// thread that pumps its editor.
+std::mutex AttachedLock;
+std::vector<SAttached*> Attached;
 std::atomic<int> OpenDisplays{0};
 
 // Errors on our own connection (a host that destroyed its window before closing the
@@ -131,10 +136,22 @@ void Pump(SAttached* a) {
     XFlush(a->Connection);
 }
 
-void PumpAll() {
-    const std::vector<SAttached*> now = Attached;
-    for (SAttached* a : now)
-        if (std::find(Attached.begin(), Attached.end(), a) != Attached.end()) Pump(a);
+// Pumps the connection of one editor's top-level window, or of every editor (null).
+void PumpSession(HWND window) {
+    std::vector<SAttached*> now;
+    {
+        std::lock_guard<std::mutex> lock(AttachedLock);
+        for (SAttached* a : Attached)
+            if (!window || a->Window == window) now.push_back(a);
+    }
+    for (SAttached* a : now) {
+        {
+            // Detached by a window procedure since: gone.
+            std::lock_guard<std::mutex> lock(AttachedLock);
+            if (std::find(Attached.begin(), Attached.end(), a) == Attached.end()) continue;
+        }
+        Pump(a);
+    }
 }
 
 void Close(SAttached* a) {
@@ -147,7 +164,7 @@ void Close(SAttached* a) {
     delete a;
 }
 
-const SKestrelPresenter X11 = {PumpAll, nullptr, nullptr};
+const SKestrelPresenter X11 = {PumpSession, nullptr, nullptr};
 
 } // namespace
 
@@ -181,19 +198,27 @@ HWND KestrelAttachNativeParent(uintptr_t native, int width, int height) {
         std::lock_guard<std::recursive_mutex> lock(State().Lock);
         if (SWindow* w = FindWindow(window)) w->Native = a;
     }
-    Attached.push_back(a);
+    {
+        std::lock_guard<std::mutex> lock(AttachedLock);
+        Attached.push_back(a);
+    }
     KestrelSetPresenter(&X11);
     return window;
 }
 
 void KestrelDetachNativeParent(HWND window) {
-    auto it = std::find_if(Attached.begin(), Attached.end(),
-                           [&](SAttached* a) { return a->Window == window; });
+    SAttached* a = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(AttachedLock);
+        auto it = std::find_if(Attached.begin(), Attached.end(),
+                               [&](SAttached* x) { return x->Window == window; });
+        if (it != Attached.end()) {
+            a = *it;
+            Attached.erase(it);
+        }
+    }
     DestroyWindow(window);
-    if (it == Attached.end()) return;
-    SAttached* a = *it;
-    Attached.erase(it);
-    Close(a);
+    if (a) Close(a);
 }
 
 int KestrelOpenDisplayCount() {

@@ -252,6 +252,6 @@ void COrbisAdapter::idle() {
 #if !defined(_WIN32)
     // Linux hosts give plug-ins no message loop: their idle call is where our windows'
     // messages, timers and display events are handled (Windows hosts pump for us).
-    KestrelPumpEvents();
+    if (NativeParent) KestrelPumpEvents(NativeParent); // this editor's session alone
 #endif
 }

@@ -173,3 +173,64 @@ TEST_F(SX11, ClosingTheEffectWithTheEditorOpen) {
     Idle();
     EXPECT_EQ(OpenDescriptors(), descriptors);
 }
+
+TEST_F(SX11, TwoEditorsEachPumpedByItsOwnIdleOneGoesTheOtherStillWorks) {
+    // A second instance whose editor sits below the first one, in a window of its own.
+    Window lower = XCreateSimpleWindow(X, DefaultRootWindow(X), 0, 250, 430, 200, 0, 0, 0);
+    XMapWindow(X, lower);
+    XSync(X, False);
+    AEffect* second = Host.Open();
+    Host.Dispatch(second, effEditOpen, 0, 0, reinterpret_cast<void*>(lower));
+    Open();
+    auto idleSecond = [&](int rounds) {
+        for (int i = 0; i < rounds; i++) {
+            XSync(X, False);
+            Host.Dispatch(second, effEditIdle); // only the second's own idle
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        XSync(X, False);
+    };
+    idleSecond(6);
+    XImage* upper = XGetImage(X, Frame, 264, 158, 32, 38, AllPlanes, ZPixmap);
+    ASSERT_NE(upper, nullptr);
+    Host.Dispatch(Effect, effEditClose);
+    Host.Close(Effect);
+    Effect = Host.Open(); // for TearDown
+    Host.Calls.clear();
+
+    const int x = 264 + 16, y = 250 + 158 + 19; // the second editor's Feedback knob
+    XTestFakeMotionEvent(X, DefaultScreen(X), x, y, CurrentTime);
+    idleSecond(3);
+    XTestFakeButtonEvent(X, 1, True, CurrentTime);
+    idleSecond(3);
+    for (int step = 1; step <= 4; step++) {
+        XTestFakeMotionEvent(X, DefaultScreen(X), x, y - 5 * step, CurrentTime);
+        idleSecond(2);
+    }
+    XTestFakeButtonEvent(X, 1, False, CurrentTime);
+    idleSecond(3);
+    std::vector<VstInt32> gesture;
+    for (const SHostCall& call : Host.Calls)
+        if (call.Effect == second &&
+            (call.Opcode == audioMasterBeginEdit || call.Opcode == audioMasterAutomate ||
+             call.Opcode == audioMasterEndEdit)) {
+            EXPECT_EQ(call.Index, KestrelFeedback);
+            if (gesture.empty() || gesture.back() != call.Opcode) gesture.push_back(call.Opcode);
+        }
+    const std::vector<VstInt32> expected = {audioMasterBeginEdit, audioMasterAutomate,
+                                            audioMasterEndEdit};
+    EXPECT_EQ(gesture, expected);
+    // The knob moved on the second editor's screen, away from the frame of its default
+    // that the upper window showed: it still draws.
+    XImage* image = XGetImage(X, lower, 264, 158, 32, 38, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    int differing = 0;
+    for (int j = 0; j < 38; j++)
+        for (int i = 0; i < 32; i++)
+            differing += XGetPixel(image, i, j) != XGetPixel(upper, i, j);
+    EXPECT_GT(differing, 0);
+    XDestroyImage(image);
+    XDestroyImage(upper);
+    Host.Close(second);
+    XDestroyWindow(X, lower);
+}
