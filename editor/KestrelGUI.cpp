@@ -9,7 +9,7 @@ CKestrelGUI::CKestrelGUI(HWND parent, CColorManager*, CKestrel* machine, SKestre
     : CLiteContainer(parent, graphics->Background->GetWidth(), graphics->Background->GetHeight(),
                      graphics->Background),
       Graphics(graphics), Knobs(nullptr), Room(nullptr), Early(nullptr), Late(nullptr),
-      Sliders(nullptr), LCD(nullptr), Font(nullptr), Machine(nullptr) {
+      Sliders(nullptr), LCD(nullptr), Font(nullptr), Machine(nullptr), Pending(0) {
     using L = SKestrelLayout;
     try {
         Font = new CBitFont(graphics->FontSheet, 8, 8, 16, 13, 8, 33, 96);
@@ -149,17 +149,40 @@ void CKestrelGUI::UpdateImpulse2(int n, const CFDN* network, int skip) {
 
 void CKestrelGUI::OnIdle() {
     if (!Machine) return;
-    const unsigned stale = Machine->TakeEditorState(&State);
+    Pending |= Machine->TakeEditorState(&State);
     // From here on no machine lock: what follows may simulate and draw for a while.
-    if (stale & KestrelStaleValues)
+    if (Pending & KestrelStaleValues)
         for (int i = 0; i < KestrelPropertyCount; i++)
             SetProperty(i, State.Values[i]);
-    if (stale & KestrelStaleRoom) UpdateRoom(State);
-    if (stale & KestrelStaleEarly) UpdateImpulse(State.FilterLength, State.Taps[0], State.Taps[1]);
-    if (stale & KestrelStaleLate) {
+    if (Pending & KestrelStaleRoom) UpdateRoom(State);
+    if (Pending & KestrelStaleEarly)
+        UpdateImpulse(State.FilterLength, State.Taps[0], State.Taps[1]);
+    Pending &= KestrelStaleLate;
+    // The late tail's simulation and the room's wavefronts take milliseconds (tens of
+    // them in a large room): under automation each is redrawn after a pause of at least
+    // SlowViewMs and twenty times what its last drawing took, so neither takes more
+    // than 5 % of the UI thread. The newest state is always drawn in the end (State
+    // keeps it until then).
+    if ((Pending & KestrelStaleLate) && LatePace.Due()) {
+        Pending = 0;
         const CFDN network(State.SampleRate, KestrelDelayLengths, State.Feedback, State.Gain,
                            State.Cutoff);
         UpdateImpulse2(2 * State.FilterLength, &network, State.FilterLength);
+        LatePace.Drawn();
     }
-    Room->RenderIfStale();
+    if (Room->IsStale() && RoomPace.Due()) {
+        Room->RenderIfStale();
+        RoomPace.Drawn();
+    }
+}
+
+bool CKestrelGUI::SPace::Due() {
+    Started = GetTickCount();
+    return Started - Last >= Pause;
+}
+
+void CKestrelGUI::SPace::Drawn() {
+    Last = GetTickCount();
+    const DWORD took = Last - Started;
+    Pause = took * 20 > SlowViewMs ? took * 20 : SlowViewMs;
 }

@@ -67,6 +67,8 @@ public:
     CImpulseView* GetEarlyView() { return Early; }
     CImpulseView* GetLateView() { return Late; }
     CLiteLCDText* GetLCD() { return LCD; }
+    // UI thread: whether a slow view still waits to draw a newer state.
+    bool IsWaiting() const { return Pending != 0 || Room->IsStale(); }
 
 private:
     void DeleteControls(); // in the layout's order of destruction; null entries skipped
@@ -81,4 +83,12 @@ private:
     CBitFont* Font;
     CKestrel* Machine;
     SKestrelEditorState State; // what the last idle took from the machine
+    unsigned Pending;          // KestrelStale… bits taken but not drawn yet
+    static constexpr DWORD SlowViewMs = 100;
+    // When a slow view may be drawn again (GetTickCount milliseconds).
+    struct SPace {
+        DWORD Last = GetTickCount() - SlowViewMs, Started = 0, Pause = SlowViewMs;
+        bool Due();   // remembers when it was asked
+        void Drawn(); // the next pause: twenty times what the drawing took, at least SlowViewMs
+    } LatePace, RoomPace;
 };

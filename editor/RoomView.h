@@ -42,6 +42,7 @@ public:
     // The drawing area inside the one-pixel frame, keeping the room's proportions.
     void Area(int* pw, int* ph) const;
     CFrameBuffer* GetPicture() { return Picture; }
+    bool IsStale() const { return Stale; } // UI thread
     int GetHoverNode() const { return Hover; }
     double GetTime() const { return Time; }
 

@@ -12,6 +12,7 @@
 #include <future>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -238,7 +239,12 @@ TEST_F(SEditor, AfterIdleTheEditorShowsWhatAFreshOneDrawsForTheSameState) {
     for (const auto& v : values)
         Machine.SetProperty(static_cast<int>(v[0]), v[1]);
     Machine.Work();
+    // The slow views wait for their pace; idles keep coming, as hosts send them.
     Machine.OnIdle();
+    for (int i = 0; i < 200 && Gui()->IsWaiting(); i++) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        Machine.OnIdle();
+    }
     const auto updated = Shown();
     Machine.OnHideGUI();
     Window = Machine.CreateGUI(Host); // built from the same state
