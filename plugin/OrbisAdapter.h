@@ -1,5 +1,6 @@
 // Presents one machine to a VST 2.4 host: one object is both the effect and its
-// editor. Owns the machine. Takes no lock itself: the machine guards its blocks.
+// editor. Owns the machine. Takes no lock itself: the machine guards its blocks, and
+// each entry below takes what the machine's method it calls takes.
 #pragma once
 
 #include "machine/Machine.h"
@@ -10,16 +11,20 @@ public:
     COrbisAdapter(CMachine* machine, audioMasterCallback audioMaster, VstInt32 uniqueID);
     ~COrbisAdapter() override;
 
-    // Serves both the effect's and the editor's close: hides the editor if open.
+    // UI thread. Serves both the effect's and the editor's close: hides the editor if open.
     void close() override;
+    // any thread (hosts send these from their UI or audio thread, never during a block);
+    // the rate takes the machine's lock.
     void setSampleRate(float rate) override;
     void setBlockSize(VstInt32 frames) override;
-    // audio thread
+    // audio thread; the machine's lock for the block
     void processReplacing(float** inputs, float** outputs, VstInt32 frames) override;
     void processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames) override;
+    // any thread; no lock
     void setParameter(VstInt32 index, float value) override;
     float getParameter(VstInt32 index) override;
     void setParameterAutomated(VstInt32 index, float value) override;
+    // UI thread; program changes rebuild under the machine's lock
     VstInt32 getProgram() override;
     void setProgram(VstInt32 program) override;
     void setProgramName(char* name) override;
@@ -37,7 +42,9 @@ public:
     bool getVendorString(char* text) override;
     bool getProductString(char* text) override;
 
-    // Editor (UI thread).
+    // Editor (UI thread). open builds the editor without the machine's lock; idle runs
+    // the machine's idle (its lock for a pending rebuild and the editor's copy) and
+    // pumps this editor's own session of windows, timers and display connection.
     bool getRect(ERect** rect) override;
     bool open(void* parent) override;
     void idle() override;
