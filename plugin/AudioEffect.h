@@ -144,7 +144,7 @@ public:
     virtual VstIntPtr vendorSpecific(VstInt32, VstIntPtr, void*, float) { return 0; }
     virtual VstInt32 canDo(char*) { return 0; }
     virtual VstInt32 getGetTailSize() { return 0; }
-    virtual bool getParameterProperties(VstInt32, void*) { return false; }
+    virtual bool getParameterProperties(VstInt32, VstParameterProperties*) { return false; }
     virtual VstInt32 getVstVersion() { return 2400; }
     virtual VstInt32 getMidiProgramName(VstInt32, void*) { return 0; }
     virtual VstInt32 getCurrentMidiProgram(VstInt32, void*) { return -1; }

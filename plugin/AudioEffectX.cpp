@@ -25,7 +25,8 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
     case effVendorSpecific: return vendorSpecific(index, value, ptr, opt);
     case effCanDo: return text ? canDo(text) : 0;
     case effGetTailSize: return getGetTailSize();
-    case effGetParameterProperties: return ptr ? getParameterProperties(index, ptr) : 0;
+    case effGetParameterProperties:
+        return ptr ? getParameterProperties(index, static_cast<VstParameterProperties*>(ptr)) : 0;
     case effGetVstVersion: return getVstVersion();
     case effEditKeyDown: return editor ? editor->onKeyDown(ptr) : 0;
     case effEditKeyUp: return editor ? editor->onKeyUp(ptr) : 0;

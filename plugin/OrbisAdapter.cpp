@@ -165,6 +165,20 @@ void COrbisAdapter::getParameterName(VstInt32 index, char* text) {
     ToHost(text, scratch, ParameterChars);
 }
 
+bool COrbisAdapter::canParameterBeAutomated(VstInt32 index) {
+    return index >= 0 && index < Machine->PropertyCount;
+}
+
+bool COrbisAdapter::getParameterProperties(VstInt32 index, VstParameterProperties* properties) {
+    if (!canParameterBeAutomated(index)) return false;
+    std::memset(properties, 0, sizeof *properties);
+    char scratch[MachineTextSize] = "";
+    Machine->GetPropertyName(index, scratch);
+    ToHost(properties->label, scratch, sizeof properties->label - 1);
+    ToHost(properties->shortLabel, scratch, ParameterChars);
+    return true;
+}
+
 bool COrbisAdapter::getProgramNameIndexed(VstInt32, VstInt32 index, char* text) {
     char scratch[MachineTextSize] = "";
     Machine->GetProgramNameIndexed(index, scratch);

@@ -32,6 +32,11 @@ public:
     void getParameterLabel(VstInt32 index, char* label) override;
     void getParameterDisplay(VstInt32 index, char* text) override;
     void getParameterName(VstInt32 index, char* text) override;
+    // any thread; no lock. Every parameter can be automated (the editor sends automation).
+    bool canParameterBeAutomated(VstInt32 index) override;
+    // any thread; no lock: the full name as the label, the 7-character one as the short
+    // label, no flags or ranges (hosts that show only short names confuse "Src Lef" four times).
+    bool getParameterProperties(VstInt32 index, VstParameterProperties* properties) override;
     bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
     bool beginSetProgram() override;
     bool endSetProgram() override;

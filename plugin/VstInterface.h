@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+typedef int16_t VstInt16;
 typedef int32_t VstInt32;
 typedef intptr_t VstIntPtr;
 
@@ -268,6 +269,27 @@ struct VstEvents {
     VstIntPtr reserved;
     VstEvent* events[2]; // numEvents pointers
 };
+
+// effGetParameterProperties' answer: how a host may name and step a parameter.
+struct VstParameterProperties {
+    float stepFloat;
+    float smallStepFloat;
+    float largeStepFloat;
+    char label[64]; // the full name
+    VstInt32 flags;
+    VstInt32 minInteger;
+    VstInt32 maxInteger;
+    VstInt32 stepInteger;
+    VstInt32 largeStepInteger;
+    char shortLabel[8];
+    VstInt16 displayIndex;
+    VstInt16 category;
+    VstInt16 numParametersInCategory;
+    VstInt16 reserved;
+    char categoryLabel[24];
+    char future[16];
+};
+static_assert(sizeof(VstParameterProperties) == 152, "the same 152 bytes on 32 and 64 bits");
 
 struct VstPatchChunkInfo {
     VstInt32 version;

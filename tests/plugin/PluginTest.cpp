@@ -135,6 +135,19 @@ TEST_F(Plugin, OpcodeAnswers) {
         EXPECT_NE(call.Opcode, audioMasterWantMidi);
 }
 
+TEST_F(Plugin, HostsAreToldEveryParameterAutomatesAndItsFullName) {
+    for (int index = -1; index <= 14; index++)
+        EXPECT_EQ(Host.Dispatch(Effect, effCanBeAutomated, index), index >= 0 && index < 14)
+            << index;
+    VstParameterProperties properties;
+    std::memset(&properties, 0x55, sizeof properties);
+    ASSERT_EQ(Host.Dispatch(Effect, effGetParameterProperties, 1, 0, &properties), 1);
+    EXPECT_STREQ(properties.label, "Src Left Y");
+    EXPECT_STREQ(properties.shortLabel, "Src Lef");
+    EXPECT_EQ(properties.flags, 0);
+    EXPECT_EQ(Host.Dispatch(Effect, effGetParameterProperties, 14, 0, &properties), 0);
+}
+
 TEST_F(Plugin, ParametersRoundTripAndAreLimited) {
     Effect->setParameter(Effect, 8, 0.5f);
     EXPECT_EQ(Effect->getParameter(Effect, 8), 0.5f);
