@@ -1,5 +1,5 @@
 #include "dsp/MultiFilter.h"
-#include "reverb/LevelUtils.h"
+#include "dsp/LevelUtils.h"
 
 #include <cmath>
 

@@ -1,5 +1,5 @@
 #include "editor/ImpulseView.h"
-#include "reverb/LevelUtils.h"
+#include "dsp/LevelUtils.h"
 #include "ui/LiteContainer.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "platform/BuiltinFont.h"
 #include "platform/Kernel.h"
-#include "platform/Testing.h"
+#include "platform/Recording.h"
 #include "platform/WindowState.h"
 
 #include <spawn.h>

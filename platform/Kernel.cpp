@@ -1,5 +1,5 @@
 #include "platform/Kernel.h"
-#include "platform/Testing.h"
+#include "platform/Recording.h"
 
 #include <chrono>
 #include <condition_variable>

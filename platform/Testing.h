@@ -1,8 +1,10 @@
 // What tests may ask of the Win32 subset beyond what Win32 itself offers: a stand-in
 // host window, mouse input, the pump, a clock of their own, and what was drawn,
-// shown or printed.
+// shown or printed. A library of its own (kestrel_testing), linked only into tests
+// and benchmarks.
 #pragma once
 
+#include "platform/Recording.h"
 #include "platform/Win32Types.h"
 
 #include <cstdint>
@@ -10,16 +12,6 @@
 #include <vector>
 
 namespace KestrelTesting {
-
-// Everything given to OutputDebugStringA since the last call, then forgotten.
-std::string TakeDebugOutput();
-// "caption: text" of every MessageBoxA since the last call.
-std::vector<std::string> TakeMessageBoxes();
-void RecordMessageBox(const std::string& caption, const std::string& text);
-// While on, ShellExecuteA records the address instead of opening it.
-void CaptureShellOpens(bool on);
-bool RecordShellOpen(const std::string& address); // true when captured
-std::vector<std::string> TakeShellOpens();
 
 // A top-level window with default handling, as a host's editor frame.
 HWND CreateHostWindow(int width, int height);

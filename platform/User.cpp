@@ -1,6 +1,6 @@
 #include "platform/Kernel.h"
 #include "platform/Presenter.h"
-#include "platform/Testing.h"
+#include "platform/Recording.h"
 #include "platform/WindowState.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "reverb/Kestrel.h"
+#include "dsp/LevelUtils.h"
 #include "reverb/DenormalGuard.h"
-#include "reverb/LevelUtils.h"
 
 #include <algorithm>
 #include <cmath>

@@ -7,7 +7,11 @@
 #include "platform/Win32.h"
 
 class CKestrel;
-struct SKestrelGraphics;
+struct SKestrelGraphics; // the editor's artwork: opaque to the reverb
+
+// The editor's size in pixels: its background picture's, which the artwork's own tests
+// hold to these numbers.
+constexpr short KestrelEditorWidth = 430, KestrelEditorHeight = 200;
 
 class CKestrelEditor {
 public:

@@ -2,7 +2,6 @@
 // editor's idle takes a copy of it under the machine's lock and draws outside it, so
 // the reverb runs and tests without any window system and an open editor costs the
 // audio thread nothing but a few atomic writes.
-#include "graphics/FrameBuffer.h"
 #include "reverb/Kestrel.h"
 
 #include <atomic>
@@ -20,11 +19,11 @@ KestrelEditorFactory GetKestrelEditorFactory() {
 }
 
 bool CKestrel::GetGUIRect(short* top, short* left, short* right, short* bottom) {
-    if (!Graphics || !Graphics->Background) return false;
+    if (!Graphics) return false; // no artwork, no editor
     *top = 0;
     *left = 0;
-    *right = static_cast<short>(Graphics->Background->GetWidth());
-    *bottom = static_cast<short>(Graphics->Background->GetHeight());
+    *right = KestrelEditorWidth;
+    *bottom = KestrelEditorHeight;
     return true;
 }
 

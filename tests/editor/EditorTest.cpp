@@ -2,7 +2,7 @@
 // messages, read back as pixels.
 #include "editor/KestrelGUI.h"
 #include "platform/Testing.h"
-#include "reverb/KestrelInfo.h"
+#include "editor/KestrelInfo.h"
 #include "support/FakeHost.h"
 
 #include <gtest/gtest.h>

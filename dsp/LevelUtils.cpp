@@ -1,4 +1,4 @@
-#include "reverb/LevelUtils.h"
+#include "dsp/LevelUtils.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "reverb/LevelUtils.h"
+#include "dsp/LevelUtils.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "reverb/KestrelInfo.h"
+#include "editor/KestrelInfo.h"
 #include "reverb/Kestrel.h"
 
 CKestrelInfo::CKestrelInfo(CHost* host) : Host(host), Graphics{}, Loaded(false) {
