@@ -1,6 +1,7 @@
 // A decibel bar graph of non-negative values: one bar per value over a fixed range,
 // piling up as darker ink where several values share a column. Solid bars, or an
-// envelope: a dark top pixel over a lighter body.
+// envelope: a dark top pixel over a lighter body. UI thread only; Update takes the
+// container's lock.
 #pragma once
 
 #include "ui/LiteControl.h"

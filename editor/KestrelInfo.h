@@ -1,5 +1,6 @@
 // The reverb's factory for hosts that create machines through CMachineInfo: names the
-// machine and decodes the artwork once for every machine it creates.
+// machine and decodes the artwork once for every machine it creates. UI thread (hosts
+// create machines there); no lock.
 #pragma once
 
 #include "graphics/FrameBuffer.h"

@@ -18,6 +18,8 @@ public:
               CFrameBuffer* tiles, CKestrel* machine);
     ~CRoomView();
 
+    // UI thread. Moves take the machine's lock, then the container's (MoveNode maps
+    // through the machine's room); a drag is one gesture on the node's two properties.
     void Draw(CFrameBuffer* target) override;
     void OnMouseMove(int x, int y) override;
     void OnLeftButtonDown(int x, int y) override;
@@ -29,7 +31,7 @@ public:
     void Update(std::shared_ptr<const CImageSource> left, std::shared_ptr<const CImageSource> right,
                 const SSize* room, const SPos* srcLeft, const SPos* srcRight, const SPos* dstLeft,
                 const SPos* dstRight, double timeScale);
-    // View time in [0, 1] of the time scale; the caller holds the machine's lock.
+    // UI thread; takes the container's lock. View time in [0, 1] of the time scale.
     void SetTime(double time);
     void Render();
     // UI thread, without the machine's lock: draws what Update left for later, computing

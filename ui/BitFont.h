@@ -1,4 +1,5 @@
-// Text from a picture holding a grid of glyphs.
+// Text from a picture holding a grid of glyphs. Any thread; no lock (it only reads
+// its picture).
 #pragma once
 
 #include "graphics/FrameBuffer.h"

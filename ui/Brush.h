@@ -1,4 +1,5 @@
-// A solid GDI brush, owned.
+// A solid GDI brush, owned. UI thread, under the colour table's lock when it is one
+// of the table's.
 #pragma once
 
 #include "platform/Win32.h"

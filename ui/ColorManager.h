@@ -1,6 +1,6 @@
 // The colour table of the toolkit: 42 colours with lazily made pens and brushes,
 // optionally inheriting colours from a parent table. A CMutex whose lock extends to
-// the parent: hold it while fetching and using pens and brushes.
+// the parent: hold it while fetching and using pens and brushes. UI thread.
 #pragma once
 
 #include "machine/Mutex.h"

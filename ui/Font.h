@@ -1,4 +1,5 @@
-// A GDI font sized in points for a device context's vertical resolution, owned.
+// A GDI font sized in points for a device context's vertical resolution, owned. UI
+// thread; no lock.
 #pragma once
 
 #include "platform/Win32.h"

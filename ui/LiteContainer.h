@@ -33,13 +33,14 @@ public:
     virtual void ShowToolTip(CLiteControl* control, const char* text);
     virtual void DrawBackground(int left, int top, int right, int bottom, int width, int height);
 
+    // UI thread; no lock (the list changes only while the editor is built or torn down).
     void AddControl(CLiteControl* control);
     void RemoveControl(CLiteControl* control);
     void SetCapture(CLiteControl* control);
     void ReleaseCapture(CLiteControl* control);
     CLiteControl* ControlAt(int x, int y);
-    // Any thread that holds what the controls need (the machine's lock, if they read
-    // the machine); takes the container's lock for the whole redraw.
+    // UI thread; takes the container's lock for the whole redraw (the controls read
+    // only what the UI thread itself wrote).
     void Render(int x, int y, int width, int height);
     void Render();
 

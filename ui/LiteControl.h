@@ -1,5 +1,7 @@
 // A lightweight control: a rectangle inside a lite container's window that draws
-// itself into the container's frame and receives the mouse through it.
+// itself into the container's frame and receives the mouse through it. UI thread
+// only, every member; Draw runs under the container's lock (the container's Render
+// holds it).
 #pragma once
 
 #include "graphics/FrameBuffer.h"
