@@ -136,15 +136,16 @@ void CKestrelGUI::UpdateImpulse(int n, const SKestrelTaps& left, const SKestrelT
 
 void CKestrelGUI::UpdateImpulse2(int n, const CFDN* network, int skip) {
     if (n < 0 || skip < 0) return;
-    std::vector<double> values(static_cast<size_t>(n) + skip);
+    const size_t length = static_cast<size_t>(n) + skip;
+    // The unit impulse through a copy in one block: the same samples as one at a time.
+    std::vector<double> impulse(length, 0.0), left(length), right(length);
+    if (length > 0) impulse[0] = 1.0;
     std::unique_ptr<CFDN> copy(network->Clone());
-    for (size_t i = 0; i < values.size(); i++) {
-        const double input = i == 0 ? 1.0 : 0.0;
-        double l, r;
-        copy->Process(input, input, &l, &r);
-        values[i] = (std::fabs(l) + std::fabs(r)) * 0.5;
-    }
-    Late->Update(n, values.data() + skip);
+    copy->ProcessBlock(impulse.data(), impulse.data(), left.data(), right.data(),
+                       static_cast<int>(length));
+    for (size_t i = 0; i < length; i++)
+        left[i] = (std::fabs(left[i]) + std::fabs(right[i])) * 0.5;
+    Late->Update(n, left.data() + skip);
 }
 
 void CKestrelGUI::OnIdle() {

@@ -84,7 +84,7 @@ private:
     CKestrel* Machine;
     SKestrelEditorState State; // what the last idle took from the machine
     unsigned Pending;          // KestrelStale… bits taken but not drawn yet
-    static constexpr DWORD SlowViewMs = 100;
+    static constexpr DWORD SlowViewMs = 150;
     // When a slow view may be drawn again (GetTickCount milliseconds).
     struct SPace {
         DWORD Last = GetTickCount() - SlowViewMs, Started = 0, Pause = SlowViewMs;
