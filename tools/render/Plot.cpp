@@ -32,6 +32,16 @@ void WriteRgbPng(const std::string& path, int width, int height, const unsigned 
     std::fclose(file);
 }
 
+double PlotTickStep(double totalMs, int plotWidth) {
+    for (double decade = 1;; decade *= 10)
+        for (double m : {1.0, 2.0, 2.5, 5.0}) {
+            const double step = m * decade;
+            char label[32];
+            std::snprintf(label, sizeof label, "%g", std::floor(totalMs / step) * step);
+            if (step / totalMs * plotWidth >= TextWidth5x7(label) + PlotLabelGap) return step;
+        }
+}
+
 void PlotImpulseResponse(const std::string& path, const SStereo& response, double earlyMs) {
     const int width = 840, height = 380;
     const int left = 64, right = 20, top = 40, bottom = 44;
@@ -68,7 +78,7 @@ void PlotImpulseResponse(const std::string& path, const SStereo& response, doubl
         std::snprintf(label, sizeof label, "%d", db);
         DrawText5x7(c, left - 8 - TextWidth5x7(label), yOf(db) - 3, label, Rgb(0xAAB3BC));
     }
-    const double step = totalMs <= 400 ? 25 : totalMs <= 1000 ? 100 : totalMs <= 3000 ? 250 : 1000;
+    const double step = PlotTickStep(totalMs, plotW);
     for (double ms = 0; ms <= totalMs + 1e-9; ms += step) {
         c.Rect(xOf(ms), top, 1, plotH, Rgb(0x3A424B, 0.7));
         char label[16];

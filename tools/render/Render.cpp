@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -26,7 +27,8 @@ namespace {
 const char* const Usage =
     "usage: kestrel-render [options] [INPUT] [OUTPUT]\n"
     "  renders INPUT (any file libsndfile reads; mono feeds both inputs) through a VST 2.4\n"
-    "  plug-in into OUTPUT (.wav, .flac, .aiff or .ogg)\n"
+    "  plug-in into OUTPUT (.wav, .flac, .aif, .aiff or .ogg: the extension chooses), in\n"
+    "  INPUT's sample format where OUTPUT holds it, else 24-bit; PCM clips, never wraps\n"
     "options:\n"
     "  --plugin PATH       the plug-in (default: BMKestrel.so beside this program)\n"
     "  --param NAME=VALUE  set a parameter by name or index to a value from 0 to 1 (repeatable)\n"
@@ -42,13 +44,14 @@ const char* const Usage =
     "  --bench SECONDS     time SECONDS of stereo noise through the plug-in, five times, nothing "
     "written\n"
     "  --automate NAME     with --bench: move this parameter at every block\n"
+    "  --float             write 32-bit float samples (.wav, .aiff), which cannot clip\n"
     "  --quiet             no progress bar and no summary\n";
 
 struct SOptions {
     std::string Plugin, Input, Output, Dry, Ir, Editor, Automate;
     double Bench = 0;
     std::vector<std::string> Params;
-    bool List = false, Demo = false, Quiet = false;
+    bool List = false, Demo = false, Quiet = false, Float = false;
     int Rate = 0, Block = 512;
     double Tail = -1;
 };
@@ -98,7 +101,7 @@ SOptions Parse(int argc, char** argv) {
             o.List = true;
         } else if (a == "--rate") {
             const double r = Number(next(), "sample rate");
-            if (r < 1000 || r > 768000 || r != std::floor(r))
+            if (r < MinimumRate || r > MaximumRate || r != std::floor(r))
                 throw SUsageError("bad sample rate: a whole number of Hz from 1000 to 768000");
             o.Rate = static_cast<int>(r);
         } else if (a == "--block") {
@@ -125,6 +128,8 @@ SOptions Parse(int argc, char** argv) {
             o.Automate = next();
         } else if (a == "--quiet") {
             o.Quiet = true;
+        } else if (a == "--float") {
+            o.Float = true;
         } else if (a.size() > 1 && a[0] == '-') {
             throw SUsageError("unknown option " + a);
         } else {
@@ -132,8 +137,8 @@ SOptions Parse(int argc, char** argv) {
         }
     }
     if (o.Demo) {
-        if (positional.size() > 1) throw SUsageError("--demo takes only OUTPUT");
-        if (!positional.empty()) o.Output = positional[0];
+        if (positional.size() != 1) throw SUsageError("--demo takes one OUTPUT file");
+        o.Output = positional[0];
     } else {
         if (positional.size() > 2) throw SUsageError("too many files");
         if (!positional.empty()) o.Input = positional[0];
@@ -142,6 +147,16 @@ SOptions Parse(int argc, char** argv) {
             throw SUsageError("no OUTPUT file for " + o.Input);
     }
     if (!o.Dry.empty() && !o.Demo) throw SUsageError("--dry goes with --demo");
+    if (!o.Ir.empty() && o.Tail == 0) throw SUsageError("--ir with --tail 0 has nothing to plot");
+    // Before anything is rendered: a name that cannot be written is a mistake in the line.
+    for (const std::string* file : {&o.Output, &o.Dry})
+        if (!file->empty()) try {
+                OutputFormat(*file);
+            } catch (const std::runtime_error& e) {
+                throw SUsageError(e.what());
+            }
+    if (!o.Input.empty() && SameFile(o.Input, o.Output))
+        throw SUsageError("'" + o.Output + "' is the input too: give another OUTPUT");
     if (!o.Automate.empty() && o.Bench <= 0) throw SUsageError("--automate goes with --bench");
     if (o.Input.empty() && !o.Demo && o.Ir.empty() && !o.List && o.Editor.empty() && o.Bench <= 0)
         throw SUsageError(
@@ -195,6 +210,7 @@ SStereo Render(CVstHost& host, const SStereo& dry, double tail, bool quiet, doub
     const size_t cap = static_cast<size_t>((tail >= 0 ? tail : 30.0) * rate);
     SStereo wet;
     wet.SampleRate = rate;
+    wet.Subtype = dry.Subtype;
     wet.Left.resize(dry.Frames());
     wet.Right.resize(dry.Frames());
     CProgress progress(!quiet, dry.Frames() / double(rate));
@@ -286,8 +302,8 @@ int Run(const SOptions& o) {
     ApplyParams(*host, o.Params);
     if (o.List) {
         for (const SParameterInfo& p : host->Parameters())
-            std::printf("%3d  %-10s %.6f  %s\n", p.Index, ("\"" + p.Name + "\"").c_str(), p.Value,
-                        p.Display.c_str());
+            std::printf("%3d  %-14s %.6f  %s\n", p.Index, ("\"" + p.FullName + "\"").c_str(),
+                        p.Value, p.Display.c_str());
     }
     if (!o.Ir.empty()) {
         // The response to one full-scale sample in both inputs, on a fresh instance.
@@ -308,13 +324,18 @@ int Run(const SOptions& o) {
         if (!o.Quiet) std::printf("editor: %s\n", o.Editor.c_str());
     }
     if (o.Output.empty()) return 0;
-    if (!o.Dry.empty()) WriteAudio(o.Dry, dry);
+    if (!o.Dry.empty()) WriteAudio(o.Dry, dry, o.Float);
     const auto start = std::chrono::steady_clock::now();
     double tail = 0;
     const SStereo wet = Render(*host, dry, o.Tail, o.Quiet, &tail);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    WriteAudio(o.Output, wet);
+    const SWritten written = WriteAudio(o.Output, wet, o.Float);
+    if (written.Clipped > 0)
+        std::fprintf(stderr,
+                     "kestrel-render: warning: %zu samples beyond full scale were clipped (peak "
+                     "%+.1f dBFS); lower the Gain or write --float\n",
+                     written.Clipped, written.PeakDb);
     if (!o.Quiet) {
         const double audio = wet.Frames() / double(wet.SampleRate);
         std::printf("%s: %.1f s at %d Hz, peak %.1f dBFS, tail %.2f s to -90 dB, "
@@ -328,10 +349,13 @@ int Run(const SOptions& o) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Past a file-size limit, a write then fails (and the old file is kept) instead of
+    // the signal ending the program with a temporary file left behind.
+    std::signal(SIGXFSZ, SIG_IGN);
     try {
         return Run(Parse(argc, argv));
     } catch (const SUsageError& e) {
-        std::fprintf(stderr, "kestrel-render: %s\n%s", e.what(), "(kestrel-render --help)\n");
+        std::fprintf(stderr, "kestrel-render: %s (see --help)\n", e.what());
         return 2;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kestrel-render: %s\n", e.what());

@@ -99,7 +99,11 @@ std::vector<SParameterInfo> CVstHost::Parameters() {
         Dispatch(effGetParamLabel, i, 0, label);
         std::string shown = Trim(display);
         if (label[0]) shown += std::string(" ") + label;
-        list.push_back({i, Trim(name), shown, Plugin->getParameter(Plugin, i)});
+        VstParameterProperties properties{};
+        const bool named = Dispatch(effGetParameterProperties, i, 0, &properties) != 0;
+        properties.label[sizeof properties.label - 1] = 0;
+        const std::string full = named && properties.label[0] ? Trim(properties.label) : Trim(name);
+        list.push_back({i, Trim(name), full, shown, Plugin->getParameter(Plugin, i)});
     }
     return list;
 }
@@ -113,21 +117,29 @@ int CVstHost::FindParameter(const std::string& key) {
         return static_cast<int>(index);
     }
     const std::string wanted = Lower(Trim(key));
-    std::vector<SParameterInfo> all = Parameters();
-    for (const auto& p : all)
-        if (Lower(p.Name) == wanted) return p.Index;
-    std::vector<int> prefix;
-    for (const auto& p : all)
-        if (!p.Name.empty() && wanted.compare(0, p.Name.size(), Lower(p.Name)) == 0)
-            prefix.push_back(p.Index);
-    if (prefix.size() == 1) return prefix[0];
-    if (prefix.empty())
+    const std::vector<SParameterInfo> all = Parameters();
+    auto matching = [&](auto fits) {
+        std::vector<const SParameterInfo*> found;
+        for (const auto& p : all)
+            if (fits(p)) found.push_back(&p);
+        return found;
+    };
+    std::vector<const SParameterInfo*> found =
+        matching([&](const SParameterInfo& p) { return Lower(p.FullName) == wanted; });
+    if (found.empty())
+        found = matching([&](const SParameterInfo& p) { return Lower(p.Name) == wanted; });
+    if (found.empty())
+        found = matching([&](const SParameterInfo& p) {
+            return !p.Name.empty() && wanted.compare(0, p.Name.size(), Lower(p.Name)) == 0;
+        });
+    if (found.size() == 1) return found[0]->Index;
+    if (found.empty())
         throw std::runtime_error("unknown parameter '" + key + "' (see --list-params)");
     std::string which;
-    for (int i : prefix)
-        which += " " + std::to_string(i);
-    throw std::runtime_error("parameter name '" + key + "' is ambiguous: use its index, one of" +
-                             which);
+    for (const SParameterInfo* p : found)
+        which += (which.empty() ? " " : ", ") + std::to_string(p->Index) + " (" + p->FullName + ")";
+    throw std::runtime_error("parameter name '" + key + "' fits more than one:" + which +
+                             "; use the index or the full name");
 }
 
 void CVstHost::SetParameter(int index, float value) {

@@ -10,8 +10,9 @@
 
 struct SParameterInfo {
     int Index;
-    std::string Name;    // as the plug-in reports it (hosts' buffers: 7 characters)
-    std::string Display; // the value's text
+    std::string Name;     // as the plug-in reports it (hosts' buffers: 7 characters)
+    std::string FullName; // from effGetParameterProperties where the plug-in answers, else Name
+    std::string Display;  // the value's text
     float Value;
 };
 
@@ -23,8 +24,9 @@ public:
 
     AEffect* Effect() { return Plugin; }
     std::vector<SParameterInfo> Parameters();
-    // Index of a parameter by index text or by name (case-insensitive; a name longer
-    // than the plug-in's short one matches on the short one's length if unambiguous).
+    // Index of a parameter by index text or by name, case-insensitive: a full name, else
+    // a short name, else a name that starts with a short one. A name that fits more
+    // than one parameter is an error listing them with their indices.
     int FindParameter(const std::string& nameOrIndex);
     void SetParameter(int index, float value);
     // Processes frames (any count; split into blocks of the announced size).
