@@ -50,3 +50,19 @@ AEffect* KestrelLegacyMain(audioMasterCallback callback) {
 }
 #endif
 }
+
+#if defined(__linux__)
+#include <sys/random.h>
+
+#include <cstdint>
+
+// The statically linked C++ runtime refers to arc4random (for std::random_device, which
+// nothing here uses), and only glibc 2.36 has it. Defined here and kept local by the
+// export map, it costs no host an upgrade; it still gives good random numbers.
+extern "C" uint32_t arc4random(void) {
+    uint32_t value = 0;
+    while (getrandom(&value, sizeof value, 0) != static_cast<ssize_t>(sizeof value)) {
+    }
+    return value;
+}
+#endif
