@@ -49,6 +49,7 @@ public:
     // Takes the machine's state (its lock for the copy only) and draws what changed.
     void OnIdle() override;
     HWND GetEditorWindow() override { return GetWindow(); }
+    void SetScale(int scale) override { CLiteContainer::SetScale(scale); }
 
     // UI thread; take the editor's lock around each change. The controls follow a
     // property value; the room view, the early view and the late view follow the

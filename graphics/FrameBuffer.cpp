@@ -209,6 +209,37 @@ void CFrameBuffer::Draw(CBackBuffer* back) {
     Draw(back, 0, 0, Width, Height);
 }
 
+void CFrameBuffer::DrawScaled(CBackBuffer* back, int y, int h, int scale) {
+    if (scale <= 1) return Draw(back, 0, y, Width, h);
+    if (!back || !Data || Alpha) return;
+    if (y < 0) {
+        h += y;
+        y = 0;
+    }
+    if (y + h > Height) h = Height - y;
+    if (h <= 0 || back->GetWidth() < Width * scale || back->GetHeight() < Height * scale) return;
+    const int width = Width * scale;
+    const size_t stride = DibStride(width);
+    std::unique_ptr<unsigned char[]> rows(new unsigned char[stride * h * scale]());
+    for (int r = 0; r < h; r++) {
+        const unsigned char* s = Data + static_cast<size_t>(y + r) * Width * 3;
+        unsigned char* first = rows.get() + static_cast<size_t>(r) * scale * stride;
+        unsigned char* d = first;
+        for (int x = 0; x < Width; x++, s += 3)
+            for (int k = 0; k < scale; k++, d += 3) {
+                d[0] = s[2];
+                d[1] = s[1];
+                d[2] = s[0];
+            }
+        for (int k = 1; k < scale; k++)
+            std::memcpy(first + k * stride, first, stride);
+    }
+    BITMAPINFO info;
+    TopDownHeader(info, width, Height * scale);
+    SetDIBits(back->GetDC(), back->GetBitmap(), static_cast<UINT>((Height - y - h) * scale),
+              static_cast<UINT>(h * scale), rows.get(), &info, DIB_RGB_COLORS);
+}
+
 void CFrameBuffer::TextureFill(CBackBuffer* back, int ox, int oy) {
     if (!back || !Data || Width <= 0 || Height <= 0) return;
     const int bw = back->GetWidth(), bh = back->GetHeight();

@@ -48,6 +48,9 @@ public:
     // whatever x and w say; all rows; or tiled over the whole bitmap.
     void Draw(CBackBuffer* back, int x, int y, int w, int h);
     void Draw(CBackBuffer* back);
+    // Rows y … y + h − 1 into a back buffer `scale` times as large, every pixel an
+    // scale × scale block: pixel art stays sharp on dense screens.
+    void DrawScaled(CBackBuffer* back, int y, int h, int scale);
     void TextureFill(CBackBuffer* back, int ox, int oy);
 
     // Decoder (PngDecoder.cpp). Each failure throws a const char* message.

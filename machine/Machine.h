@@ -29,6 +29,9 @@ public:
     virtual void OnHideGUI();
     // UI thread, regularly, whether or not an editor is open.
     virtual void OnIdle();
+    // UI thread: show the open editor with every pixel as a scale × scale block; the
+    // editor's size (GetGUIRect) stays in its own pixels. Machines without one ignore it.
+    virtual void SetGUIScale(int) {}
     // any thread
     virtual double GetProperty(int index);
     // any thread: stores only; expensive work waits for the next block.

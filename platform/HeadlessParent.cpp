@@ -13,3 +13,11 @@ void KestrelDetachNativeParent(HWND window) {
 int KestrelOpenDisplayCount() {
     return 0;
 }
+
+void KestrelResizeNativeParent(HWND window, int width, int height) {
+    MoveWindow(window, 0, 0, width, height, TRUE);
+}
+
+double KestrelDisplayDpi() {
+    return 0;
+}

@@ -16,3 +16,8 @@ void KestrelDetachNativeParent(HWND window);
 HWND KestrelCreateParentWindow(int width, int height);
 // Display connections open now (for tests that look for leaks).
 int KestrelOpenDisplayCount();
+// Resizes the window and its X11 child, if it has one.
+void KestrelResizeNativeParent(HWND window, int width, int height);
+// The X server's Xft.dpi (the resolution desktop toolkits use), 0 when there is no
+// display or it says nothing. Opens a connection of its own for the question.
+double KestrelDisplayDpi();

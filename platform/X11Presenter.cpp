@@ -14,6 +14,7 @@
 #define BOOL XlibBOOL
 #include <X11/Xlib.h>
 #include <X11/Xlibint.h>
+#include <X11/Xresource.h>
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
 #undef BOOL
@@ -223,4 +224,34 @@ void KestrelDetachNativeParent(HWND window) {
 
 int KestrelOpenDisplayCount() {
     return OpenDisplays.load();
+}
+
+void KestrelResizeNativeParent(HWND window, int width, int height) {
+    MoveWindow(window, 0, 0, width, height, TRUE);
+    std::lock_guard<std::mutex> lock(AttachedLock);
+    for (SAttached* a : Attached)
+        if (a->Window == window) {
+            XResizeWindow(a->Connection, a->Native, static_cast<unsigned>(width),
+                          static_cast<unsigned>(height));
+            a->Exposed = true;
+            XFlush(a->Connection);
+        }
+}
+
+double KestrelDisplayDpi() {
+    Display* connection = XOpenDisplay(nullptr);
+    if (!connection) return 0;
+    double dpi = 0;
+    if (const char* resources = XResourceManagerString(connection)) {
+        XrmInitialize();
+        if (XrmDatabase database = XrmGetStringDatabase(resources)) {
+            char* type = nullptr;
+            XrmValue value{};
+            if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr)
+                dpi = std::atof(value.addr);
+            XrmDestroyDatabase(database);
+        }
+    }
+    XCloseDisplay(connection);
+    return dpi > 0 ? dpi : 0;
 }

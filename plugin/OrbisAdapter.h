@@ -53,6 +53,9 @@ public:
     bool getRect(ERect** rect) override;
     bool open(void* parent) override;
     void idle() override;
+    // UI thread: a host's scale call ('PreS', 'AeCs', the factor in opt) resizes the
+    // editor to the nearest whole scale and asks the host to resize its window.
+    VstIntPtr vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
 
     CMachine* GetMachine() { return Machine; }
 
@@ -66,4 +69,9 @@ private:
     int LastBlockFrames;
     ERect EditorRect;
     HWND NativeParent; // Linux: our window inside the host's, while the editor is open
+    // The editor's whole-number scale (1 … 4); 0 until chosen, which happens when the
+    // host first asks for the editor's size or opens it.
+    int Scale;
+    int ChooseScale(void* parent);
+    void ApplyScale(int scale);
 };

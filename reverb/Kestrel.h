@@ -114,6 +114,8 @@ public:
     void OnHideGUI() override;
     // UI thread
     bool HasEditor() const { return Editor != nullptr; }
+    // UI thread: the open editor's scale (see CKestrelEditor::SetScale); no machine lock.
+    void SetGUIScale(int scale) override;
     // UI thread (the editor's idle): copies what changed since the last call into
     // state, under the machine's lock, and returns the KestrelStale… bits it copied.
     unsigned TakeEditorState(SKestrelEditorState* state);

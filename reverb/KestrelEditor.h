@@ -26,6 +26,9 @@ public:
     virtual void OnIdle() = 0;
     // UI thread; no lock.
     virtual HWND GetEditorWindow() = 0;
+    // UI thread; takes the editor's lock: every pixel shown as a scale × scale block
+    // (1 … 4), the editor's window that much larger.
+    virtual void SetScale(int scale) = 0;
 };
 
 // UI thread: builds the editor inside parent; set by whoever links the editor in (the

@@ -45,6 +45,10 @@ void CKestrel::OnShowGUI() {
     if (Editor) Editor->OnShowGUI();
 }
 
+void CKestrel::SetGUIScale(int scale) {
+    if (Editor) Editor->SetScale(scale);
+}
+
 void CKestrel::OnHideGUI() {
     DestroyEditor();
 }

@@ -2,15 +2,21 @@
 
 #include <algorithm>
 
+namespace {
+int FloorDivide(int a, int b) {
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+} // namespace
+
 CLiteContainer::CLiteContainer(HWND parent, int width, int height, CFrameBuffer* background)
     : CControl(parent, nullptr, "", 0, 0, width, height, true), Background(nullptr), Frame(nullptr),
-      FirstControl(nullptr), Captured(nullptr) {
+      FirstControl(nullptr), Captured(nullptr), Scale(1) {
     Build(background);
 }
 
 CLiteContainer::CLiteContainer(CControl* parent, int width, int height, CFrameBuffer* background)
     : CControl(parent, "", 0, 0, width, height, true), Background(nullptr), Frame(nullptr),
-      FirstControl(nullptr), Captured(nullptr) {
+      FirstControl(nullptr), Captured(nullptr), Scale(1) {
     Build(background);
 }
 
@@ -72,9 +78,19 @@ void CLiteContainer::Render(int x, int y, int width, int height) {
     for (CLiteControl* c = FirstControl; c; c = c->Next)
         if (c->InRect(left, top, right, bottom) && c->Visible) c->Draw(Frame);
     if (BackBuffer) {
-        Frame->Draw(BackBuffer, left, top, w, h);
-        BackBuffer->Draw(left, top, w, h);
+        Frame->DrawScaled(BackBuffer, top, h, Scale);
+        BackBuffer->Draw(left * Scale, top * Scale, w * Scale, h * Scale);
     }
+}
+
+void CLiteContainer::SetScale(int scale) {
+    scale = std::clamp(scale, 1, 4);
+    CMutexLock lock(this);
+    if (scale == Scale) return;
+    Scale = scale;
+    if (BackBuffer) BackBuffer->Resize(Width * Scale, Height * Scale);
+    SetWindowPos(Window, nullptr, 0, 0, Width * Scale, Height * Scale, SWP_NOMOVE | SWP_NOZORDER);
+    Render();
 }
 
 void CLiteContainer::Render() {
@@ -93,20 +109,25 @@ void CLiteContainer::DrawBackground(int left, int top, int, int, int width, int 
 void CLiteContainer::OnPaint() {
     CMutexLock lock(this);
     if (!BackBuffer) return;
-    Frame->Draw(BackBuffer);
+    Frame->DrawScaled(BackBuffer, 0, Height, Scale);
     BackBuffer->Draw();
 }
 
+// The window's pixels are Scale times the frame's; floor division keeps negative
+// positions (a drag past the left edge) on the frame's grid.
 void CLiteContainer::OnLeftButtonDown(int x, int y) {
+    x = FloorDivide(x, Scale), y = FloorDivide(y, Scale);
     if (CLiteControl* target = Captured ? Captured : ControlAt(x, y))
         target->OnLeftButtonDown(x, y);
 }
 
 void CLiteContainer::OnLeftButtonUp(int x, int y) {
+    x = FloorDivide(x, Scale), y = FloorDivide(y, Scale);
     if (CLiteControl* target = Captured ? Captured : ControlAt(x, y)) target->OnLeftButtonUp(x, y);
 }
 
 void CLiteContainer::OnMouseMove(int x, int y) {
+    x = FloorDivide(x, Scale), y = FloorDivide(y, Scale);
     if (CLiteControl* target = Captured ? Captured : ControlAt(x, y)) target->OnMouseMove(x, y);
 }
 

@@ -44,6 +44,12 @@ public:
     void Render(int x, int y, int width, int height);
     void Render();
 
+    // UI thread; takes the container's lock. Shows the frame with every pixel as a
+    // scale × scale block (1 … 4) in a window that much larger, and maps the mouse back:
+    // the controls go on drawing and hit-testing in the frame's own pixels.
+    void SetScale(int scale);
+    int GetScale() const { return Scale; }
+
     CFrameBuffer* GetFrame() { return Frame; }
     CLiteControl* GetFirstControl() { return FirstControl; }
     CLiteControl* GetCaptured() { return Captured; }
@@ -55,4 +61,5 @@ private:
     CFrameBuffer* Frame;
     CLiteControl* FirstControl;
     CLiteControl* Captured;
+    int Scale;
 };

@@ -1,8 +1,8 @@
 // The editor on the headless presenter: built by the machine, driven with mouse
 // messages, read back as pixels.
 #include "editor/KestrelGUI.h"
-#include "platform/Testing.h"
 #include "editor/KestrelInfo.h"
+#include "platform/Testing.h"
 #include "support/FakeHost.h"
 
 #include <gtest/gtest.h>
@@ -250,4 +250,25 @@ TEST_F(SEditor, AfterIdleTheEditorShowsWhatAFreshOneDrawsForTheSameState) {
     Window = Machine.CreateGUI(Host); // built from the same state
     const auto fresh = Shown();
     EXPECT_TRUE(updated.Pixels == fresh.Pixels);
+}
+
+TEST_F(SEditor, AtTwiceTheScaleEveryPixelIsABlockAndTheMouseLandsWhereItIsSeen) {
+    const auto one = Shown();
+    MoveWindow(Host, 0, 0, 860, 400, TRUE); // as a host does after asking for the size
+    Machine.SetGUIScale(2);
+    const auto two = Shown();
+    ASSERT_EQ(two.Width, 860);
+    ASSERT_EQ(two.Height, 400);
+    int differing = 0;
+    for (int y = 0; y < 400; y++)
+        for (int x = 0; x < 860; x++)
+            differing += two.At(x, y) != one.At(x / 2, y / 2);
+    EXPECT_EQ(differing, 0);
+    const int x = 2 * (264 + 16); // the Feedback knob, where it is seen
+    Mouse(WM_LBUTTONDOWN, x, 2 * 170);
+    Mouse(WM_MOUSEMOVE, x, 2 * 170 - 40);
+    Mouse(WM_LBUTTONUP, x, 2 * 170 - 40);
+    ASSERT_FALSE(Fake.Automations.empty());
+    EXPECT_EQ(Fake.Automations.back().Index, KestrelFeedback);
+    EXPECT_NEAR(Fake.Automations.back().Value, 0.7, 0.02) << "20 frame pixels up from 0.5";
 }

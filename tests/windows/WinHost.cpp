@@ -18,13 +18,15 @@ namespace {
 
 int Failures = 0, Passes = 0;
 int Automations = 0, LastAutomated = -1;
+VstIntPtr SizedWidth = 0, SizedHeight = 0;
 
 void Check(bool ok, const char* what) {
     std::printf("%s: %s\n", ok ? "ok" : "FAILED", what);
     (ok ? Passes : Failures)++;
 }
 
-VstIntPtr VSTCALLBACK Host(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float) {
+VstIntPtr VSTCALLBACK Host(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*,
+                           float) {
     switch (opcode) {
     case audioMasterVersion: return 2400;
     case audioMasterGetSampleRate: return 44100;
@@ -33,6 +35,10 @@ VstIntPtr VSTCALLBACK Host(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr,
         Automations++;
         LastAutomated = index;
         return 0;
+    case audioMasterSizeWindow:
+        SizedWidth = index;
+        SizedHeight = value;
+        return 1;
     default: return 0;
     }
 }
@@ -225,6 +231,19 @@ int main(int argc, char** argv) {
             SendMessageA(editor, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y - dy));
         SendMessageA(editor, WM_LBUTTONUP, 0, MAKELPARAM(x, y - 30));
         Check(Automations > 0 && LastAutomated == 11, "a knob drag reaches the host as automation");
+
+        // A host's scale call: the editor twice as large, and the host asked to follow.
+        const VstIntPtr answer = e->dispatcher(e, effVendorSpecific, CCONST('P', 'r', 'e', 'S'),
+                                               CCONST('A', 'e', 'C', 's'), nullptr, 2.0f);
+        Pump(e, 3);
+        RECT client{};
+        GetClientRect(editor, &client);
+        ERect* rect = nullptr;
+        e->dispatcher(e, effEditGetRect, 0, 0, &rect, 0);
+        Check(answer == 1 && client.right == 860 && client.bottom == 400 && rect &&
+                  rect->right == 860 && rect->bottom == 400 && SizedWidth == 860 &&
+                  SizedHeight == 400,
+              "the host's scale call makes the editor 860 x 400");
     }
     e->dispatcher(e, effEditClose, 0, 0, nullptr, 0);
     e->dispatcher(e, effClose, 0, 0, nullptr, 0);

@@ -14,6 +14,7 @@
 #include <thread>
 
 // Last: Xlib's macros (None, Bool, Status) would collide with the names above.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -233,4 +234,45 @@ TEST_F(SX11, TwoEditorsEachPumpedByItsOwnIdleOneGoesTheOtherStillWorks) {
     XDestroyImage(upper);
     Host.Close(second);
     XDestroyWindow(X, lower);
+}
+
+TEST_F(SX11, AtXftDpi192TheEditorIsTwiceAsLarge) {
+    // The desktop's resolution, as desktop toolkits publish it on the root window.
+    const Atom resources = XInternAtom(X, "RESOURCE_MANAGER", False);
+    const char text[] = "Xft.dpi:\t192\n";
+    XChangeProperty(X, DefaultRootWindow(X), resources, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(text), sizeof text - 1);
+    XSync(X, False);
+    struct SRestore {
+        Display* X;
+        Atom Property;
+        ~SRestore() {
+            XDeleteProperty(X, DefaultRootWindow(X), Property);
+            XSync(X, False);
+        }
+    } restore{X, resources};
+    ERect* rect = nullptr;
+    ASSERT_EQ(Host.Dispatch(Effect, effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->right - rect->left, 860);
+    EXPECT_EQ(rect->bottom - rect->top, 400);
+    XResizeWindow(X, Frame, 860, 400); // as a host sizes its window from the answer
+    Open();
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    ASSERT_TRUE(XQueryTree(X, Frame, &root, &parent, &children, &count));
+    ASSERT_EQ(count, 1u);
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(X, children[0], &attributes);
+    XFree(children);
+    EXPECT_EQ(attributes.width, 860);
+    EXPECT_EQ(attributes.height, 400);
+    XImage* image = XGetImage(X, Frame, 0, 0, 860, 400, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    int unlike = 0;
+    for (int y = 0; y < 400; y += 2)
+        for (int x = 0; x < 860; x += 2)
+            unlike += XGetPixel(image, x, y) != XGetPixel(image, x + 1, y + 1);
+    EXPECT_EQ(unlike, 0) << "every pixel a 2 × 2 block";
+    XDestroyImage(image);
 }
