@@ -14,6 +14,10 @@ int KestrelOpenDisplayCount() {
     return 0;
 }
 
+uintptr_t KestrelNativeWindowId(HWND) {
+    return 0;
+}
+
 void KestrelResizeNativeParent(HWND window, int width, int height) {
     MoveWindow(window, 0, 0, width, height, TRUE);
 }

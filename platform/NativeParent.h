@@ -16,6 +16,8 @@ void KestrelDetachNativeParent(HWND window);
 HWND KestrelCreateParentWindow(int width, int height);
 // Display connections open now (for tests that look for leaks).
 int KestrelOpenDisplayCount();
+// The X11 child window made for it (0 when it is headless): what an LV2 UI hands its host.
+uintptr_t KestrelNativeWindowId(HWND window);
 // Resizes the window and its X11 child, if it has one.
 void KestrelResizeNativeParent(HWND window, int width, int height);
 // The X server's Xft.dpi (the resolution desktop toolkits use), 0 when there is no

@@ -226,6 +226,13 @@ int KestrelOpenDisplayCount() {
     return OpenDisplays.load();
 }
 
+uintptr_t KestrelNativeWindowId(HWND window) {
+    std::lock_guard<std::mutex> lock(AttachedLock);
+    for (SAttached* a : Attached)
+        if (a->Window == window) return static_cast<uintptr_t>(a->Native);
+    return 0;
+}
+
 void KestrelResizeNativeParent(HWND window, int width, int height) {
     MoveWindow(window, 0, 0, width, height, TRUE);
     std::lock_guard<std::mutex> lock(AttachedLock);

@@ -1,4 +1,5 @@
 #include "plugin/OrbisAdapter.h"
+#include "plugin/EditorScale.h"
 #if !defined(_WIN32)
 #include "platform/NativeParent.h"
 #include "platform/Presenter.h"
@@ -25,34 +26,6 @@ void ToHost(char* text, const char* source, size_t limit) {
 constexpr size_t ParameterChars = kVstMaxParamStrLen - 1; // 7
 constexpr size_t ProgramChars = kVstMaxProgNameLen - 1;   // 23
 constexpr size_t ProductChars = kVstMaxProductStrLen - 1; // 63
-
-// The whole-number scale nearest to dpi / 96 (1.5 gives 2), from 1 to 4; 1 when the
-// resolution is unknown (0).
-int ScaleForDpi(double dpi) {
-    if (!(dpi > 0)) return 1;
-    return std::clamp(static_cast<int>(std::floor(dpi / 96.0 + 0.5)), 1, 4);
-}
-
-// The resolution the editor will be seen at, in dots per inch (0: unknown). Windows: the
-// parent window's (GetDpiForWindow, looked up at run time: older systems lack it),
-// else the screen's; Linux: the X server's Xft.dpi.
-double DisplayDpi(void* parent) {
-#if defined(_WIN32)
-    typedef UINT(WINAPI * ForWindow)(HWND);
-    HMODULE user = GetModuleHandleA("user32.dll");
-    auto forWindow = user ? reinterpret_cast<ForWindow>(
-                                reinterpret_cast<void*>(GetProcAddress(user, "GetDpiForWindow")))
-                          : nullptr;
-    if (forWindow && parent) return forWindow(static_cast<HWND>(parent));
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
-    if (screen) ReleaseDC(nullptr, screen);
-    return dpi;
-#else
-    (void)parent;
-    return KestrelDisplayDpi();
-#endif
-}
 
 } // namespace
 
@@ -270,21 +243,11 @@ bool COrbisAdapter::getProductString(char* text) {
 bool COrbisAdapter::getRect(ERect** rect) {
     short top = 0, left = 0, right = 0, bottom = 0;
     const bool known = Machine->GetGUIRect(&top, &left, &right, &bottom);
-    if (!Scale) Scale = ChooseScale(nullptr);
+    if (!Scale) Scale = KestrelEditorScale(nullptr);
     EditorRect = {static_cast<VstInt16>(top * Scale), static_cast<VstInt16>(left * Scale),
                   static_cast<VstInt16>(bottom * Scale), static_cast<VstInt16>(right * Scale)};
     *rect = &EditorRect;
     return known;
-}
-
-int COrbisAdapter::ChooseScale(void* parent) {
-    // Ours first, for desktops that report nothing; then what desktop toolkits go by.
-    for (const char* name : {"KESTREL_UI_SCALE", "GDK_SCALE"}) {
-        const char* text = std::getenv(name);
-        const int asked = text ? std::atoi(text) : 0;
-        if (asked >= 1) return std::min(asked, 4);
-    }
-    return ScaleForDpi(DisplayDpi(parent));
 }
 
 void COrbisAdapter::ApplyScale(int scale) {
@@ -302,13 +265,13 @@ void COrbisAdapter::ApplyScale(int scale) {
 VstIntPtr COrbisAdapter::vendorSpecific(VstInt32 index, VstIntPtr value, void*, float opt) {
     if (index != CCONST('P', 'r', 'e', 'S') || value != CCONST('A', 'e', 'C', 's')) return 0;
     if (!(opt > 0) || !std::isfinite(opt)) return 0;
-    ApplyScale(ScaleForDpi(96.0 * opt));
+    ApplyScale(KestrelScaleForDpi(96.0 * opt));
     return 1;
 }
 
 bool COrbisAdapter::open(void* parent) {
 #if defined(_WIN32)
-    Scale = ChooseScale(parent);
+    Scale = KestrelEditorScale(parent);
     EditorWindow = Machine->CreateGUI(static_cast<HWND>(parent));
 #else
     // A Linux host hands us its X11 window id: our editor lives in a window of our
@@ -316,7 +279,7 @@ bool COrbisAdapter::open(void* parent) {
     if (NativeParent) close();
     short top = 0, left = 0, right = 0, bottom = 0;
     Machine->GetGUIRect(&top, &left, &right, &bottom);
-    Scale = ChooseScale(parent);
+    Scale = KestrelEditorScale(parent);
     NativeParent = KestrelAttachNativeParent(reinterpret_cast<uintptr_t>(parent),
                                              (right - left) * Scale, (bottom - top) * Scale);
     EditorWindow = Machine->CreateGUI(NativeParent);

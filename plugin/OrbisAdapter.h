@@ -72,6 +72,5 @@ private:
     // The editor's whole-number scale (1 … 4); 0 until chosen, which happens when the
     // host first asks for the editor's size or opens it.
     int Scale;
-    int ChooseScale(void* parent);
     void ApplyScale(int scale);
 };

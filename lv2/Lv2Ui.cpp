@@ -1,0 +1,189 @@
+// The reverb's editor as an LV2 UI (ui:X11UI). It relies on no access to the plug-in's
+// instance: it keeps a model machine of its own, built from the port values the host
+// sends and the sample rate, that processes no audio and only feeds the editor. A drag
+// goes to the host through its write function, bracketed by ui:touch where offered;
+// values the host changes come back through port_event.
+#include "editor/KestrelGUI.h"
+#include "lv2/Lv2Ports.h"
+#include "platform/NativeParent.h"
+#include "platform/Presenter.h"
+#include "plugin/EditorScale.h"
+
+#include <lv2/atom/atom.h>
+#include <lv2/core/lv2.h>
+#include <lv2/options/options.h>
+#include <lv2/parameters/parameters.h>
+#include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+// The artwork, decoded once for every UI of the process and kept (as the VST shell's
+// core keeps it).
+SKestrelGraphics* Artwork() {
+    static std::mutex guard;
+    static SKestrelGraphics* graphics = nullptr;
+    std::lock_guard<std::mutex> lock(guard);
+    if (!graphics) {
+        auto* loaded = new SKestrelGraphics{};
+        try {
+            LoadKestrelGraphics(loaded);
+        } catch (...) {
+            delete loaded;
+            throw;
+        }
+        graphics = loaded;
+    }
+    return graphics;
+}
+
+// The model machine's host: a gesture becomes a port write and a touch.
+class CUiHost final : public CHost {
+public:
+    CUiHost(LV2UI_Write_Function write, LV2UI_Controller controller, const LV2UI_Touch* touch,
+            int rate)
+        : Write(write), Controller(controller), Touch(touch), Rate(rate) {}
+    int RegisterMachineInfo(CMachineInfo*) override { return StatusNotOffered; }
+    int GetNoteFrequency(unsigned int, double*) override { return StatusNotOffered; }
+    int GetBankServer(CBankServer**) override { return StatusNotOffered; }
+    void SetPropertyAutomated(CMachine*, int index, double value) override {
+        const float v = static_cast<float>(value);
+        if (Write) Write(Controller, KestrelAudioPorts + index, sizeof v, 0, &v);
+        char text[64];
+        std::snprintf(text, sizeof text, "BM Kestrel UI: port %d = %f\n",
+                      static_cast<int>(KestrelAudioPorts) + index, static_cast<double>(v));
+        OutputDebugStringA(text); // standard error with KESTREL_DEBUG set
+    }
+    void BeginEdit(CMachine*, int index) override {
+        if (Touch) Touch->touch(Touch->handle, KestrelAudioPorts + index, true);
+    }
+    void EndEdit(CMachine*, int index) override {
+        if (Touch) Touch->touch(Touch->handle, KestrelAudioPorts + index, false);
+    }
+    int GetSamplePosition() override { return 0; }
+    double GetBPM() override { return 120.0; }
+    double GetTPB() override { return 16.0; }
+    int GetSamplesPerTick() override { return 0; }
+    int GetSampleRate() override { return Rate; }
+    int GetBlockSamples() override { return 256; }
+    bool Supports(ESupports) override { return false; }
+    int GetCPUFeatures() override { return 0; }
+
+private:
+    LV2UI_Write_Function Write;
+    LV2UI_Controller Controller;
+    const LV2UI_Touch* Touch;
+    int Rate;
+};
+
+struct SUi {
+    SUi(LV2UI_Write_Function write, LV2UI_Controller controller, const LV2UI_Touch* touch, int rate)
+        : Host(write, controller, touch, rate), Model(&Host, Artwork()) {}
+    ~SUi() {
+        Model.OnHideGUI();
+        if (Parent) KestrelDetachNativeParent(Parent);
+    }
+    CUiHost Host;
+    CKestrel Model;
+    HWND Parent = nullptr;
+};
+
+// The host's sample rate from its options (param:sampleRate), 48 kHz when it gives none.
+int SampleRate(const LV2_Feature* const* features) {
+    const LV2_URID_Map* map = nullptr;
+    const LV2_Options_Option* options = nullptr;
+    for (int i = 0; features && features[i]; i++) {
+        if (!std::strcmp(features[i]->URI, LV2_URID__map))
+            map = static_cast<const LV2_URID_Map*>(features[i]->data);
+        if (!std::strcmp(features[i]->URI, LV2_OPTIONS__options))
+            options = static_cast<const LV2_Options_Option*>(features[i]->data);
+    }
+    if (map && options) {
+        const LV2_URID rate = map->map(map->handle, LV2_PARAMETERS__sampleRate);
+        const LV2_URID floatType = map->map(map->handle, LV2_ATOM__Float);
+        for (const LV2_Options_Option* o = options; o->key; o++)
+            if (o->key == rate && o->type == floatType && o->value)
+                return static_cast<int>(*static_cast<const float*>(o->value));
+    }
+    return 48000;
+}
+
+LV2UI_Handle Instantiate(const LV2UI_Descriptor*, const char*, const char*,
+                         LV2UI_Write_Function write, LV2UI_Controller controller,
+                         LV2UI_Widget* widget, const LV2_Feature* const* features) {
+    void* parent = nullptr;
+    const LV2UI_Resize* resize = nullptr;
+    const LV2UI_Touch* touch = nullptr;
+    for (int i = 0; features && features[i]; i++) {
+        if (!std::strcmp(features[i]->URI, LV2_UI__parent)) parent = features[i]->data;
+        if (!std::strcmp(features[i]->URI, LV2_UI__resize))
+            resize = static_cast<const LV2UI_Resize*>(features[i]->data);
+        if (!std::strcmp(features[i]->URI, LV2_UI__touch))
+            touch = static_cast<const LV2UI_Touch*>(features[i]->data);
+    }
+    if (!parent) return nullptr; // embedded only: there is no window of our own
+    try {
+        SetKestrelEditorFactory(CKestrelGUI::Create);
+        auto ui = std::make_unique<SUi>(write, controller, touch, SampleRate(features));
+        short top = 0, left = 0, right = 0, bottom = 0;
+        ui->Model.GetGUIRect(&top, &left, &right, &bottom);
+        const int scale = KestrelEditorScale(nullptr);
+        const int width = (right - left) * scale, height = (bottom - top) * scale;
+        ui->Parent = KestrelAttachNativeParent(reinterpret_cast<uintptr_t>(parent), width, height);
+        if (!ui->Model.CreateGUI(ui->Parent)) return nullptr;
+        ui->Model.SetGUIScale(scale);
+        *widget = reinterpret_cast<LV2UI_Widget>(KestrelNativeWindowId(ui->Parent));
+        if (resize) resize->ui_resize(resize->handle, width, height);
+        return ui.release();
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+void Cleanup(LV2UI_Handle handle) {
+    delete static_cast<SUi*>(handle);
+}
+
+// UI thread: a control's value from the host (automation, another view of it).
+void PortEvent(LV2UI_Handle handle, uint32_t port, uint32_t size, uint32_t format,
+               const void* buffer) {
+    auto* ui = static_cast<SUi*>(handle);
+    if (format != 0 || size != sizeof(float) || !buffer || port < KestrelAudioPorts ||
+        port >= KestrelAudioPorts + KestrelPropertyCount)
+        return;
+    ui->Model.SetProperty(static_cast<int>(port - KestrelAudioPorts),
+                          static_cast<double>(*static_cast<const float*>(buffer)));
+}
+
+// UI thread, regularly: the model's rebuild, the editor's drawing, this editor's session.
+int Idle(LV2UI_Handle handle) {
+    auto* ui = static_cast<SUi*>(handle);
+    try {
+        ui->Model.OnIdle();
+        KestrelPumpEvents(ui->Parent);
+    } catch (...) {
+    }
+    return 0;
+}
+
+const LV2UI_Idle_Interface IdleInterface = {Idle};
+
+const void* ExtensionData(const char* uri) {
+    return std::strcmp(uri, LV2_UI__idleInterface) == 0 ? &IdleInterface : nullptr;
+}
+
+const LV2UI_Descriptor Descriptor = {KestrelLv2UiUri, Instantiate, Cleanup, PortEvent,
+                                     ExtensionData};
+
+} // namespace
+
+// any thread; no lock.
+extern "C" LV2_SYMBOL_EXPORT const LV2UI_Descriptor* lv2ui_descriptor(uint32_t index) {
+    return index == 0 ? &Descriptor : nullptr;
+}
