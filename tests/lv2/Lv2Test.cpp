@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <lv2/core/lv2.h>
+#include <lv2/ui/ui.h>
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,6 +22,7 @@
 #include <vector>
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
 namespace {
@@ -302,4 +305,77 @@ TEST(Lv2Ui, TheEditorInsideJalvTakesADragAndCloses) {
     // Port 15 is Feedback (0.5 by default): the drag went up through the host's write.
     EXPECT_NE(said.find("BM Kestrel UI: port 15 = 0.8"), std::string::npos) << said;
     EXPECT_EQ(said.find("X Error"), std::string::npos) << said;
+}
+
+namespace {
+
+int OpenDescriptors() {
+    int n = 0;
+    for (int fd = 0; fd < 4096; fd++)
+        n += fcntl(fd, F_GETFD) != -1;
+    return n;
+}
+
+} // namespace
+
+TEST(Lv2Ui, HostValuesMoveTheKnobsAndClosingLeavesNothing) {
+    Display* x = XOpenDisplay(nullptr);
+    if (!x) GTEST_SKIP() << "no X display (scripts/test runs these under xvfb-run)";
+    setenv("KESTREL_UI_SCALE", "1", 1);
+    void* library = dlopen(KESTREL_LV2_BUNDLE "/BMKestrel_ui.so", RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    auto find = reinterpret_cast<const LV2UI_Descriptor* (*)(uint32_t)>(
+        dlsym(library, "lv2ui_descriptor"));
+    ASSERT_NE(find, nullptr);
+    const LV2UI_Descriptor* ui = find(0);
+    ASSERT_NE(ui, nullptr);
+    auto* idle = static_cast<const LV2UI_Idle_Interface*>(ui->extension_data(LV2_UI__idleInterface));
+    ASSERT_NE(idle, nullptr);
+    const Window frame = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 430, 200, 0, 0, 0);
+    XMapWindow(x, frame);
+    XSync(x, False);
+    LV2_Feature parent{LV2_UI__parent, reinterpret_cast<void*>(frame)};
+    const LV2_Feature* features[] = {&parent, nullptr};
+    auto cycle = [&](bool look) {
+        LV2UI_Widget widget = nullptr;
+        LV2UI_Handle h = ui->instantiate(ui, "urn:brightmoor:kestrel", KESTREL_LV2_BUNDLE, nullptr,
+                                         nullptr, &widget, features);
+        ASSERT_NE(h, nullptr);
+        EXPECT_NE(widget, nullptr) << "the editor's X11 window";
+        auto settle = [&] {
+            for (int i = 0; i < 5; i++) {
+                idle->idle(h);
+                XSync(x, False);
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+        };
+        settle();
+        XImage* before = look ? XGetImage(x, frame, 264, 158, 32, 38, AllPlanes, ZPixmap) : nullptr;
+        const float feedback = 1.0f;
+        ui->port_event(h, 4 + 11, sizeof feedback, 0, &feedback); // as automation plays
+        settle();
+        if (look) {
+            XImage* after = XGetImage(x, frame, 264, 158, 32, 38, AllPlanes, ZPixmap);
+            int differing = 0;
+            for (int j = 0; j < 38; j++)
+                for (int i = 0; i < 32; i++)
+                    differing += XGetPixel(before, i, j) != XGetPixel(after, i, j);
+            EXPECT_GT(differing, 0) << "the Feedback knob moved";
+            XDestroyImage(before);
+            XDestroyImage(after);
+        }
+        ui->cleanup(h);
+        Window root = 0, parentWindow = 0, *children = nullptr;
+        unsigned count = 0;
+        XQueryTree(x, frame, &root, &parentWindow, &children, &count);
+        if (children) XFree(children);
+        EXPECT_EQ(count, 0u) << "no window of ours left in the host's";
+    };
+    cycle(true);
+    const int descriptors = OpenDescriptors();
+    for (int i = 0; i < 20; i++)
+        cycle(false);
+    EXPECT_EQ(OpenDescriptors(), descriptors) << "display connections closed";
+    XDestroyWindow(x, frame);
+    XCloseDisplay(x);
 }
