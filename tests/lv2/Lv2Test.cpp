@@ -3,6 +3,8 @@
 // editor embedded in jalv.
 #include <gtest/gtest.h>
 
+#include "support/Shell.h"
+
 #include <lv2/core/lv2.h>
 #include <lv2/ui/ui.h>
 
@@ -26,21 +28,6 @@
 #include <X11/extensions/XTest.h>
 
 namespace {
-
-struct SResult {
-    int Exit;
-    std::string Output;
-};
-
-SResult Shell(const std::string& line) {
-    FILE* pipe = popen(("(" + line + ") 2>&1").c_str(), "r");
-    std::string output;
-    char buffer[512];
-    while (pipe && fgets(buffer, sizeof buffer, pipe))
-        output += buffer;
-    const int status = pipe ? pclose(pipe) : -1;
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
 
 // LV2_PATH holding our bundle alone, then the system's specifications.
 std::string Lv2Path() {
@@ -84,11 +71,6 @@ void WriteInput(const std::string& path) {
     out.write(reinterpret_cast<const char*>(data.data()), bytes);
 }
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // A sanitizer build's binaries load only into programs built with the same runtime:
 // third-party hosts cannot load them.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -101,15 +83,15 @@ std::string Slurp(const std::string& path) {
 } // namespace
 
 TEST(Lv2Bundle, TheSchemasFindNoFault) {
-    const SResult r = Shell("sord_validate $(find /usr/lib/lv2 -name '*.ttl') " +
-                            std::string(KESTREL_LV2_BUNDLE) + "/*.ttl");
+    const SShellResult r = RunShell("sord_validate $(find /usr/lib/lv2 -name '*.ttl') " +
+                                    std::string(KESTREL_LV2_BUNDLE) + "/*.ttl");
     EXPECT_EQ(r.Exit, 0) << r.Output;
     EXPECT_NE(r.Output.find("Found 0 errors"), std::string::npos) << r.Output;
     EXPECT_EQ(r.Output.find("arning"), std::string::npos) << r.Output;
 }
 
 TEST(Lv2Bundle, LilvReadsEighteenPortsWithNamesRangesAndDefaults) {
-    const SResult r = Shell("LV2_PATH=" + Lv2Path() + " lv2info urn:brightmoor:kestrel");
+    const SShellResult r = RunShell("LV2_PATH=" + Lv2Path() + " lv2info urn:brightmoor:kestrel");
     ASSERT_EQ(r.Exit, 0) << r.Output;
     EXPECT_NE(r.Output.find("Port 17:"), std::string::npos) << r.Output;
     EXPECT_EQ(r.Output.find("Port 18:"), std::string::npos) << r.Output;
@@ -149,11 +131,12 @@ TEST(Lv2Bundle, Lv2applyRendersWhatTheVstBuildDoes) {
     std::string previous;
     for (const auto& run : runs) {
         const std::string lv2 = Temp("lv2.wav"), vst = Temp("vst.wav");
-        const SResult a = Shell("LV2_PATH=" + Lv2Path() + " lv2apply -i " + in + " -o " + lv2 +
-                                " " + run.Lv2 + " urn:brightmoor:kestrel");
+        const SShellResult a = RunShell("LV2_PATH=" + Lv2Path() + " lv2apply -i " + in + " -o " +
+                                        lv2 + " " + run.Lv2 + " urn:brightmoor:kestrel");
         ASSERT_EQ(a.Exit, 0) << a.Output;
-        const SResult b = Shell(std::string(KESTREL_RENDER) + " --quiet --block 1 --tail 0 " +
-                                run.Vst + " " + in + " " + vst);
+        const SShellResult b =
+            RunShell(std::string(KESTREL_RENDER) + " --quiet --block 1 --tail 0 " + run.Vst + " " +
+                     in + " " + vst);
         ASSERT_EQ(b.Exit, 0) << b.Output;
         const std::string rendered = Slurp(lv2);
         EXPECT_GT(rendered.size(), 40000u);

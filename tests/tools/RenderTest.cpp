@@ -4,6 +4,7 @@
 
 #include "PixelFont.h"
 #include "Plot.h"
+#include "support/Shell.h"
 
 #include <dirent.h>
 
@@ -20,23 +21,7 @@
 
 namespace {
 
-struct SResult {
-    int Status;
-    std::string Output; // stdout and stderr together
-};
-
-SResult RunShell(const std::string& line) {
-    const std::string command = "(" + line + ") 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string output;
-    char buffer[512];
-    while (pipe && fgets(buffer, sizeof buffer, pipe))
-        output += buffer;
-    const int status = pipe ? pclose(pipe) : -1;
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
-
-SResult RunRender(const std::string& arguments) {
+SShellResult RunRender(const std::string& arguments) {
     return RunShell(std::string(KESTREL_RENDER) + " " + arguments);
 }
 
@@ -85,18 +70,13 @@ std::vector<float> HotSine() {
     return x;
 }
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 } // namespace
 
 TEST(Render, AShortFileThroughThePlugin) {
     const std::string in = Temp("click.wav"), out = Temp("click-wet.flac");
     WriteMonoImpulse(in, 22050);
-    const SResult r = RunRender("--quiet --tail 0.5 " + in + " " + out);
-    ASSERT_EQ(r.Status, 0) << r.Output;
+    const SShellResult r = RunRender("--quiet --tail 0.5 " + in + " " + out);
+    ASSERT_EQ(r.Exit, 0) << r.Output;
     SF_INFO info{};
     const std::vector<float> wet = ReadFrames(out, &info);
     ASSERT_EQ(info.channels, 2);
@@ -111,8 +91,8 @@ TEST(Render, AShortFileThroughThePlugin) {
 
 TEST(Render, TheDemoWritesDryWetAndAPlot) {
     const std::string dry = Temp("dry.wav"), wet = Temp("wet.wav"), plot = Temp("ir.png");
-    const SResult r = RunRender("--demo --dry " + dry + " --ir " + plot + " " + wet);
-    ASSERT_EQ(r.Status, 0) << r.Output;
+    const SShellResult r = RunRender("--demo --dry " + dry + " --ir " + plot + " " + wet);
+    ASSERT_EQ(r.Exit, 0) << r.Output;
     EXPECT_NE(r.Output.find("faster than real time"), std::string::npos) << r.Output;
     SF_INFO d{}, w{};
     EXPECT_EQ(ReadFrames(dry, &d).size(), size_t(5 * 44100 * 2));
@@ -124,8 +104,8 @@ TEST(Render, TheDemoWritesDryWetAndAPlot) {
 }
 
 TEST(Render, ListsParametersWithTheirTexts) {
-    const SResult r = RunRender("--list-params --param 'Room Width=1' --param 9=0.5");
-    ASSERT_EQ(r.Status, 0) << r.Output;
+    const SShellResult r = RunRender("--list-params --param 'Room Width=1' --param 9=0.5");
+    ASSERT_EQ(r.Exit, 0) << r.Output;
     EXPECT_NE(r.Output.find("\"Room Width\"   1.000000  30m"), std::string::npos) << r.Output;
     EXPECT_NE(r.Output.find("20m"), std::string::npos) << r.Output;
     EXPECT_NE(r.Output.find("11025Hz"), std::string::npos);
@@ -138,7 +118,7 @@ TEST(Render, MistakesGetOneClearLineAndAFailingStatus) {
     const size_t sixBytes = Slurp(six).size();
     struct {
         std::string Arguments;
-        int Status;
+        int Exit;
         std::string Says;
     } cases[] = {
         {"/nonexistent/in.wav " + Temp("x.wav"), 1, "cannot read '/nonexistent/in.wav'"},
@@ -163,23 +143,23 @@ TEST(Render, MistakesGetOneClearLineAndAFailingStatus) {
         {six + " " + six, 2, "is the input too"},
     };
     for (const auto& c : cases) {
-        const SResult r = RunRender(c.Arguments);
-        EXPECT_EQ(r.Status, c.Status) << c.Arguments << "\n" << r.Output;
+        const SShellResult r = RunRender(c.Arguments);
+        EXPECT_EQ(r.Exit, c.Exit) << c.Arguments << "\n" << r.Output;
         EXPECT_NE(r.Output.find(c.Says), std::string::npos) << c.Arguments << "\n" << r.Output;
         EXPECT_EQ(std::count(r.Output.begin(), r.Output.end(), '\n'), 1) << r.Output;
     }
     EXPECT_EQ(Slurp(six).size(), sixBytes) << "the input given as output is left alone";
     // A shared object that is no plug-in: the compression library.
-    const SResult notPlugin = RunRender("--plugin libz.so.1 --list-params");
-    EXPECT_EQ(notPlugin.Status, 1);
+    const SShellResult notPlugin = RunRender("--plugin libz.so.1 --list-params");
+    EXPECT_EQ(notPlugin.Exit, 1);
     EXPECT_NE(notPlugin.Output.find("is not a VST 2.4 plug-in"), std::string::npos)
         << notPlugin.Output;
 }
 
 // The peers comparison reads the last "N x real time" of this line, for us and for others.
 TEST(Render, BenchmarkTimesFivePassesAndNamesTheAutomation) {
-    const SResult r = RunRender("--bench 1 --block 256 --automate 'Room Width'");
-    ASSERT_EQ(r.Status, 0) << r.Output;
+    const SShellResult r = RunRender("--bench 1 --block 256 --automate 'Room Width'");
+    ASSERT_EQ(r.Exit, 0) << r.Output;
     EXPECT_NE(r.Output.find("bench: 1 s of audio, 5 passes, median "), std::string::npos)
         << r.Output;
     const size_t x = r.Output.find("x real time, automating Room Width every block");
@@ -191,8 +171,8 @@ TEST(Render, BenchmarkTimesFivePassesAndNamesTheAutomation) {
 TEST(Render, HotMaterialClipsWithAWarningAndNeverWraps) {
     const std::string in = Temp("hot.wav"), out = Temp("hot-wet.wav"), flt = Temp("hot-f.WAV");
     WriteFile(in, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 44100, HotSine());
-    const SResult r = RunRender("--quiet --tail 0.2 --param Gain=1 " + in + " " + out);
-    ASSERT_EQ(r.Status, 0) << r.Output;
+    const SShellResult r = RunRender("--quiet --tail 0.2 --param Gain=1 " + in + " " + out);
+    ASSERT_EQ(r.Exit, 0) << r.Output;
     EXPECT_NE(r.Output.find("samples beyond full scale were clipped (peak +"), std::string::npos)
         << r.Output;
     SF_INFO info{};
@@ -201,8 +181,8 @@ TEST(Render, HotMaterialClipsWithAWarningAndNeverWraps) {
     for (size_t i = 2; i < wet.size(); i++)
         ASSERT_FALSE(std::fabs(wet[i] - wet[i - 2]) > 1.5f) << "wrapped at " << i / 2;
     // Float output holds it all, in any case of extension.
-    const SResult f = RunRender("--quiet --float --tail 0.2 --param Gain=1 " + in + " " + flt);
-    ASSERT_EQ(f.Status, 0) << f.Output;
+    const SShellResult f = RunRender("--quiet --float --tail 0.2 --param Gain=1 " + in + " " + flt);
+    ASSERT_EQ(f.Exit, 0) << f.Output;
     EXPECT_EQ(f.Output.find("clipped"), std::string::npos) << f.Output;
     SF_INFO fi{};
     const std::vector<float> loud = ReadFrames(flt, &fi);
@@ -216,8 +196,8 @@ TEST(Render, TheExtensionChoosesTheContainerAndShortFilesAreNamed) {
     // Cut the file: its header still promises 1000 frames.
     const std::string whole = Slurp(in);
     std::ofstream(in, std::ios::binary | std::ios::trunc) << whole.substr(0, whole.size() - 1000);
-    const SResult r = RunRender("--quiet --tail 0 " + in + " " + out);
-    ASSERT_EQ(r.Status, 0) << r.Output;
+    const SShellResult r = RunRender("--quiet --tail 0 " + in + " " + out);
+    ASSERT_EQ(r.Exit, 0) << r.Output;
     EXPECT_NE(r.Output.find("says it holds 1000 frames but holds 500"), std::string::npos)
         << r.Output;
     SF_INFO info{};
@@ -233,9 +213,9 @@ TEST(Render, AFailedWriteKeepsThePreviousFileAndLeavesNothingBehind) {
     const std::string folder = mkdtemp(pattern), out = folder + "/wet.wav";
     std::ofstream(out) << "the take from yesterday";
     // Past 64 KiB every write fails, as on a full disk.
-    const SResult r = RunShell("ulimit -f 64; exec " + std::string(KESTREL_RENDER) +
-                               " --quiet --tail 1 " + in + " " + out);
-    EXPECT_EQ(r.Status, 1) << r.Output;
+    const SShellResult r = RunShell("ulimit -f 64; exec " + std::string(KESTREL_RENDER) +
+                                    " --quiet --tail 1 " + in + " " + out);
+    EXPECT_EQ(r.Exit, 1) << r.Output;
     EXPECT_NE(r.Output.find("could not write all of '" + out + "'"), std::string::npos) << r.Output;
     EXPECT_EQ(Slurp(out), "the take from yesterday");
     int entries = 0;
