@@ -134,7 +134,11 @@ void Pump(SAttached* a) {
                       wanted == LoadCursorA(nullptr, IDC_SIZEALL) ? a->Move : a->Arrow);
     }
     PutPixels(a);
-    XFlush(a->Connection);
+    // A round trip, not a flush: Xlib hands our connection's error hook only the errors
+    // that arrive while it waits for a reply. One that came in later with the events
+    // would reach the process-wide handler, whose default ends the host (a host that
+    // destroyed its window before closing the editor, say).
+    XSync(a->Connection, False);
 }
 
 // Pumps the connection of one editor's top-level window, or of every editor (null).
@@ -241,7 +245,7 @@ void KestrelResizeNativeParent(HWND window, int width, int height) {
             XResizeWindow(a->Connection, a->Native, static_cast<unsigned>(width),
                           static_cast<unsigned>(height));
             a->Exposed = true;
-            XFlush(a->Connection);
+            XSync(a->Connection, False); // errors to our hook (see Pump)
         }
 }
 

@@ -10,6 +10,7 @@
 #include <dirent.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <thread>
 
@@ -275,4 +276,17 @@ TEST_F(SX11, AtXftDpi192TheEditorIsTwiceAsLarge) {
             unlike += XGetPixel(image, x, y) != XGetPixel(image, x + 1, y + 1);
     EXPECT_EQ(unlike, 0) << "every pixel a 2 × 2 block";
     XDestroyImage(image);
+}
+
+TEST_F(SX11, AParentWindowThatIsNotThereEndsNothing) {
+    // A host that hands over a window id the server does not know (or destroyed its
+    // window first): every request on it fails, and the host must live on.
+    Host.Dispatch(Effect, effEditOpen, 0, 0, reinterpret_cast<void*>(uintptr_t{0x3ffffe}));
+    Idle(5);
+    Host.Dispatch(Effect, effEditClose);
+    std::vector<float> in(256, 0.1f), out(256);
+    float* ins[2] = {in.data(), in.data()};
+    float* outs[2] = {out.data(), out.data()};
+    Effect->processReplacing(Effect, ins, outs, 256);
+    EXPECT_TRUE(std::isfinite(out[255]));
 }
