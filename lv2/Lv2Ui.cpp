@@ -89,9 +89,23 @@ struct SUi {
         Model.OnHideGUI();
         if (Parent) KestrelDetachNativeParent(Parent);
     }
+    // Shows the editor at another scale and tells the host its new size.
+    void Rescale(int scale) {
+        short top = 0, left = 0, right = 0, bottom = 0;
+        Model.GetGUIRect(&top, &left, &right, &bottom);
+        const int width = (right - left) * scale, height = (bottom - top) * scale;
+        Scale = scale;
+        KestrelResizeNativeParent(Parent, width, height);
+        Model.SetGUIScale(scale);
+        if (Resize) Resize->ui_resize(Resize->handle, width, height);
+    }
+
     CUiHost Host;
     CKestrel Model;
     HWND Parent = nullptr;
+    const LV2UI_Resize* Resize = nullptr;
+    int Scale = 1;
+    DWORD ScaleChecked = 0; // GetTickCount of the last look at the screen's resolution
 };
 
 // The host's sample rate from its options (param:sampleRate), 48 kHz when it gives none.
@@ -134,12 +148,13 @@ LV2UI_Handle Instantiate(const LV2UI_Descriptor*, const char*, const char*,
         short top = 0, left = 0, right = 0, bottom = 0;
         ui->Model.GetGUIRect(&top, &left, &right, &bottom);
         const int scale = KestrelEditorScale(nullptr);
-        const int width = (right - left) * scale, height = (bottom - top) * scale;
-        ui->Parent = KestrelAttachNativeParent(reinterpret_cast<uintptr_t>(parent), width, height);
+        ui->Resize = resize;
+        ui->Parent = KestrelAttachNativeParent(reinterpret_cast<uintptr_t>(parent),
+                                               (right - left) * scale, (bottom - top) * scale);
         if (!ui->Model.CreateGUI(ui->Parent)) return nullptr;
-        ui->Model.SetGUIScale(scale);
+        ui->Rescale(scale);
+        ui->ScaleChecked = GetTickCount();
         *widget = reinterpret_cast<LV2UI_Widget>(KestrelNativeWindowId(ui->Parent));
-        if (resize) resize->ui_resize(resize->handle, width, height);
         return ui.release();
     } catch (...) {
         return nullptr;
@@ -166,6 +181,12 @@ int Idle(LV2UI_Handle handle) {
     auto* ui = static_cast<SUi*>(handle);
     try {
         ui->Model.OnIdle();
+        // A desktop may change its resolution while the editor is open: look once a second.
+        if (!KestrelEditorScaleIsFixed() && GetTickCount() - ui->ScaleChecked >= 1000) {
+            ui->ScaleChecked = GetTickCount();
+            const int scale = KestrelScaleForDpi(KestrelNativeParentDpi(ui->Parent));
+            if (scale != ui->Scale) ui->Rescale(scale);
+        }
         KestrelPumpEvents(ui->Parent);
     } catch (...) {
     }

@@ -25,3 +25,7 @@ void KestrelResizeNativeParent(HWND window, int width, int height) {
 double KestrelDisplayDpi() {
     return 0;
 }
+
+double KestrelNativeParentDpi(HWND) {
+    return 0;
+}

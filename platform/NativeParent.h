@@ -23,3 +23,6 @@ void KestrelResizeNativeParent(HWND window, int width, int height);
 // The X server's Xft.dpi (the resolution desktop toolkits use), 0 when there is no
 // display or it says nothing. Opens a connection of its own for the question.
 double KestrelDisplayDpi();
+// The same, now, on the window's own connection (0 for a headless one): for noticing a
+// desktop that changes its resolution while the editor is open.
+double KestrelNativeParentDpi(HWND window);

@@ -12,6 +12,7 @@
 // Xlib's private header declares the per-connection error hook; it also brings a BOOL
 // of its own and min/max macros, kept out of the way of ours.
 #define BOOL XlibBOOL
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xlibint.h>
 #include <X11/Xresource.h>
@@ -249,20 +250,51 @@ void KestrelResizeNativeParent(HWND window, int width, int height) {
         }
 }
 
+namespace {
+
+// Xft.dpi in a resource string, 0 when it holds none.
+double XftDpi(const char* resources) {
+    double dpi = 0;
+    if (!resources) return 0;
+    XrmInitialize();
+    if (XrmDatabase database = XrmGetStringDatabase(resources)) {
+        char* type = nullptr;
+        XrmValue value{};
+        if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr)
+            dpi = std::atof(value.addr);
+        XrmDestroyDatabase(database);
+    }
+    return dpi > 0 ? dpi : 0;
+}
+
+} // namespace
+
 double KestrelDisplayDpi() {
     Display* connection = XOpenDisplay(nullptr);
     if (!connection) return 0;
-    double dpi = 0;
-    if (const char* resources = XResourceManagerString(connection)) {
-        XrmInitialize();
-        if (XrmDatabase database = XrmGetStringDatabase(resources)) {
-            char* type = nullptr;
-            XrmValue value{};
-            if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr)
-                dpi = std::atof(value.addr);
-            XrmDestroyDatabase(database);
-        }
-    }
+    const double dpi = XftDpi(XResourceManagerString(connection));
     XCloseDisplay(connection);
-    return dpi > 0 ? dpi : 0;
+    return dpi;
+}
+
+double KestrelNativeParentDpi(HWND window) {
+    std::lock_guard<std::mutex> lock(AttachedLock);
+    for (SAttached* a : Attached) {
+        if (a->Window != window) continue;
+        // The root window's resources as they are now (XResourceManagerString keeps
+        // what they were when the connection opened): desktops change them at run time.
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, left = 0;
+        unsigned char* data = nullptr;
+        double dpi = 0;
+        if (XGetWindowProperty(a->Connection, DefaultRootWindow(a->Connection), XA_RESOURCE_MANAGER,
+                               0, 1 << 20, False, XA_STRING, &type, &format, &count, &left,
+                               &data) == Success &&
+            data && format == 8)
+            dpi = XftDpi(reinterpret_cast<const char*>(data));
+        if (data) XFree(data);
+        return dpi;
+    }
+    return 0;
 }

@@ -39,11 +39,24 @@ double DisplayDpi(void* parent) {
 
 } // namespace
 
-int KestrelEditorScale(void* parent) {
+namespace {
+
+int AskedScale() {
     for (const char* name : {"KESTREL_UI_SCALE", "GDK_SCALE"}) {
         const char* text = std::getenv(name);
         const int asked = text ? std::atoi(text) : 0;
         if (asked >= 1) return std::min(asked, 4);
     }
-    return KestrelScaleForDpi(DisplayDpi(parent));
+    return 0;
+}
+
+} // namespace
+
+bool KestrelEditorScaleIsFixed() {
+    return AskedScale() != 0;
+}
+
+int KestrelEditorScale(void* parent) {
+    const int asked = AskedScale();
+    return asked ? asked : KestrelScaleForDpi(DisplayDpi(parent));
 }

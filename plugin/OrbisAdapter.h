@@ -72,5 +72,6 @@ private:
     // The editor's whole-number scale (1 … 4); 0 until chosen, which happens when the
     // host first asks for the editor's size or opens it.
     int Scale;
+    DWORD ScaleChecked; // GetTickCount of the last look at the screen's resolution
     void ApplyScale(int scale);
 };

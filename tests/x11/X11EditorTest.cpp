@@ -290,3 +290,32 @@ TEST_F(SX11, AParentWindowThatIsNotThereEndsNothing) {
     Effect->processReplacing(Effect, ins, outs, 256);
     EXPECT_TRUE(std::isfinite(out[255]));
 }
+
+TEST_F(SX11, ADesktopThatChangesItsResolutionResizesTheOpenEditor) {
+    Open();
+    const Atom resources = XInternAtom(X, "RESOURCE_MANAGER", False);
+    const char text[] = "Xft.dpi:\t192\n";
+    XChangeProperty(X, DefaultRootWindow(X), resources, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(text), sizeof text - 1);
+    XSync(X, False);
+    Host.Calls.clear();
+    for (int i = 0; i < 13; i++) { // more than the second between two looks
+        Idle(1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    XDeleteProperty(X, DefaultRootWindow(X), resources);
+    XSync(X, False);
+    bool asked = false;
+    for (const SHostCall& call : Host.Calls)
+        asked |= call.Opcode == audioMasterSizeWindow && call.Index == 860 && call.Value == 400;
+    EXPECT_TRUE(asked) << "the host is asked to make its window 860 x 400";
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    ASSERT_TRUE(XQueryTree(X, Frame, &root, &parent, &children, &count));
+    ASSERT_EQ(count, 1u);
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(X, children[0], &attributes);
+    XFree(children);
+    EXPECT_EQ(attributes.width, 860);
+    EXPECT_EQ(attributes.height, 400);
+}
