@@ -105,7 +105,7 @@ struct SUi {
     HWND Parent = nullptr;
     const LV2UI_Resize* Resize = nullptr;
     int Scale = 1;
-    DWORD ScaleChecked = 0; // GetTickCount of the last look at the screen's resolution
+    CScaleWatch ScaleWatch; // the desktop's resolution while the editor is open
 };
 
 // The host's sample rate from its options (param:sampleRate), 48 kHz when it gives none.
@@ -153,7 +153,6 @@ LV2UI_Handle Instantiate(const LV2UI_Descriptor*, const char*, const char*,
                                                (right - left) * scale, (bottom - top) * scale);
         if (!ui->Model.CreateGUI(ui->Parent)) return nullptr;
         ui->Rescale(scale);
-        ui->ScaleChecked = GetTickCount();
         *widget = reinterpret_cast<LV2UI_Widget>(KestrelNativeWindowId(ui->Parent));
         return ui.release();
     } catch (...) {
@@ -181,12 +180,8 @@ int Idle(LV2UI_Handle handle) {
     auto* ui = static_cast<SUi*>(handle);
     try {
         ui->Model.OnIdle();
-        // A desktop may change its resolution while the editor is open: look once a second.
-        if (!KestrelEditorScaleIsFixed() && GetTickCount() - ui->ScaleChecked >= 1000) {
-            ui->ScaleChecked = GetTickCount();
-            const int scale = KestrelScaleForDpi(KestrelNativeParentDpi(ui->Parent));
-            if (scale != ui->Scale) ui->Rescale(scale);
-        }
+        int scale = ui->Scale;
+        if (ui->ScaleWatch.Changed(ui->Parent, ui->Scale, &scale)) ui->Rescale(scale);
         KestrelPumpEvents(ui->Parent);
     } catch (...) {
     }

@@ -52,9 +52,14 @@ int AskedScale() {
 
 } // namespace
 
-bool KestrelEditorScaleIsFixed() {
-    return AskedScale() != 0;
+#if !defined(_WIN32)
+bool CScaleWatch::Changed(HWND nativeParent, int current, int* scale) {
+    if (!nativeParent || AskedScale() || GetTickCount() - Checked < 1000) return false;
+    Checked = GetTickCount();
+    *scale = KestrelScaleForDpi(KestrelNativeParentDpi(nativeParent));
+    return *scale != current;
 }
+#endif
 
 int KestrelEditorScale(void* parent) {
     const int asked = AskedScale();

@@ -1,5 +1,4 @@
 #include "plugin/OrbisAdapter.h"
-#include "plugin/EditorScale.h"
 #if !defined(_WIN32)
 #include "platform/NativeParent.h"
 #include "platform/Presenter.h"
@@ -32,7 +31,7 @@ constexpr size_t ProductChars = kVstMaxProductStrLen - 1; // 63
 COrbisAdapter::COrbisAdapter(CMachine* machine, audioMasterCallback audioMaster, VstInt32 uniqueID)
     : AudioEffectX(audioMaster, machine->ProgramCount, machine->PropertyCount), AEffEditor(nullptr),
       Machine(machine), InputPort(nullptr), OutputPort(nullptr), EditorWindow(nullptr),
-      LastBlockFrames(0), EditorRect{0, 0, 0, 0}, NativeParent(nullptr), Scale(0), ScaleChecked(0) {
+      LastBlockFrames(0), EditorRect{0, 0, 0, 0}, NativeParent(nullptr), Scale(0) {
     Machine->HostCookie = getAeffect();
     for (int i = 0; i < Machine->PortCount; i++) {
         CPort* port = Machine->Ports[i];
@@ -291,14 +290,8 @@ bool COrbisAdapter::open(void* parent) {
 void COrbisAdapter::idle() {
     Machine->OnIdle();
 #if !defined(_WIN32)
-    // A desktop may change its resolution while the editor is open: look once a second.
-    if (NativeParent && !KestrelEditorScaleIsFixed() && GetTickCount() - ScaleChecked >= 1000) {
-        ScaleChecked = GetTickCount();
-        const int scale = KestrelScaleForDpi(KestrelNativeParentDpi(NativeParent));
-        if (scale != Scale) ApplyScale(scale);
-    }
-#endif
-#if !defined(_WIN32)
+    int scale = Scale;
+    if (ScaleWatch.Changed(NativeParent, Scale, &scale)) ApplyScale(scale);
     // Linux hosts give plug-ins no message loop: their idle call is where our windows'
     // messages, timers and display events are handled (Windows hosts pump for us).
     if (NativeParent) KestrelPumpEvents(NativeParent); // this editor's session alone

@@ -5,6 +5,7 @@
 
 #include "machine/Machine.h"
 #include "plugin/AudioEffect.h"
+#include "plugin/EditorScale.h"
 
 class COrbisAdapter : public AudioEffectX, public AEffEditor {
 public:
@@ -72,6 +73,8 @@ private:
     // The editor's whole-number scale (1 … 4); 0 until chosen, which happens when the
     // host first asks for the editor's size or opens it.
     int Scale;
-    DWORD ScaleChecked; // GetTickCount of the last look at the screen's resolution
+#if !defined(_WIN32)
+    CScaleWatch ScaleWatch; // the desktop's resolution while the editor is open
+#endif
     void ApplyScale(int scale);
 };

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <thread>
 
 // Last: Xlib's macros (None, Bool, Status) would collide with the names above.
@@ -68,6 +69,17 @@ struct SX11 : ::testing::Test {
     void Open(int rounds = 6) {
         Host.Dispatch(Effect, effEditOpen, 0, 0, reinterpret_cast<void*>(Frame));
         Idle(rounds);
+    }
+    // "width x height" of the editor's window, the one child of the host's.
+    std::string EditorSize() {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        XWindowAttributes attributes{};
+        if (XQueryTree(X, Frame, &root, &parent, &children, &count) && count == 1)
+            XGetWindowAttributes(X, children[0], &attributes);
+        if (children) XFree(children);
+        if (count != 1) return std::to_string(count) + " children";
+        return std::to_string(attributes.width) + " x " + std::to_string(attributes.height);
     }
     uint32_t Screen(XImage* image, int x, int y) {
         const unsigned long p = XGetPixel(image, x, y);
@@ -259,15 +271,7 @@ TEST_F(SX11, AtXftDpi192TheEditorIsTwiceAsLarge) {
     EXPECT_EQ(rect->bottom - rect->top, 400);
     XResizeWindow(X, Frame, 860, 400); // as a host sizes its window from the answer
     Open();
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned count = 0;
-    ASSERT_TRUE(XQueryTree(X, Frame, &root, &parent, &children, &count));
-    ASSERT_EQ(count, 1u);
-    XWindowAttributes attributes{};
-    XGetWindowAttributes(X, children[0], &attributes);
-    XFree(children);
-    EXPECT_EQ(attributes.width, 860);
-    EXPECT_EQ(attributes.height, 400);
+    EXPECT_EQ(EditorSize(), "860 x 400");
     XImage* image = XGetImage(X, Frame, 0, 0, 860, 400, AllPlanes, ZPixmap);
     ASSERT_NE(image, nullptr);
     int unlike = 0;
@@ -309,13 +313,5 @@ TEST_F(SX11, ADesktopThatChangesItsResolutionResizesTheOpenEditor) {
     for (const SHostCall& call : Host.Calls)
         asked |= call.Opcode == audioMasterSizeWindow && call.Index == 860 && call.Value == 400;
     EXPECT_TRUE(asked) << "the host is asked to make its window 860 x 400";
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned count = 0;
-    ASSERT_TRUE(XQueryTree(X, Frame, &root, &parent, &children, &count));
-    ASSERT_EQ(count, 1u);
-    XWindowAttributes attributes{};
-    XGetWindowAttributes(X, children[0], &attributes);
-    XFree(children);
-    EXPECT_EQ(attributes.width, 860);
-    EXPECT_EQ(attributes.height, 400);
+    EXPECT_EQ(EditorSize(), "860 x 400");
 }
