@@ -1,6 +1,7 @@
 // What an open editor costs the audio thread and the UI thread while a host automates
 // the reverb: the audio thread must not notice the editor at all.
 #include "editor/KestrelGUI.h"
+#include "editor/ModelEditor.h"
 #include "platform/Presenter.h"
 #include "platform/Testing.h"
 #include "support/FakeHost.h"
@@ -34,7 +35,7 @@ double ThreadMicroseconds() {
 struct SArtwork {
     SArtwork() {
         LoadKestrelGraphics(&Graphics);
-        SetKestrelEditorFactory(CKestrelGUI::Create);
+        SetKestrelEditorFactory(CModelEditor::Create);
     }
     ~SArtwork() { FreeKestrelGraphics(&Graphics); }
     SKestrelGraphics Graphics{};

@@ -1,5 +1,6 @@
 // What hosts pay when they scan and create plug-ins, and what an idle instance costs.
 #include "editor/KestrelGUI.h"
+#include "editor/ModelEditor.h"
 #include "platform/Testing.h"
 #include "support/FakeHost.h"
 
@@ -34,7 +35,7 @@ void BM_NewInstance(benchmark::State& state) {
 void BM_OpenEditor(benchmark::State& state) {
     SKestrelGraphics graphics{};
     LoadKestrelGraphics(&graphics);
-    SetKestrelEditorFactory(CKestrelGUI::Create);
+    SetKestrelEditorFactory(CModelEditor::Create);
     CFakeHost host;
     CKestrel machine(&host, &graphics);
     HWND parent = KestrelTesting::CreateHostWindow(430, 200);
@@ -81,7 +82,7 @@ namespace {
 void BM_AutomationSecond(benchmark::State& state) {
     SKestrelGraphics graphics{};
     LoadKestrelGraphics(&graphics);
-    SetKestrelEditorFactory(CKestrelGUI::Create);
+    SetKestrelEditorFactory(CModelEditor::Create);
     CFakeHost host;
     host.BlockSamples = 64;
     CKestrel machine(&host, &graphics);
@@ -123,7 +124,7 @@ namespace {
 void BM_IdleLockHold(benchmark::State& state) {
     SKestrelGraphics graphics{};
     LoadKestrelGraphics(&graphics);
-    SetKestrelEditorFactory(CKestrelGUI::Create);
+    SetKestrelEditorFactory(CModelEditor::Create);
     CFakeHost host;
     CKestrel machine(&host, &graphics);
     HWND parent = KestrelTesting::CreateHostWindow(430, 200);

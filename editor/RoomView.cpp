@@ -41,12 +41,11 @@ void CRoomView::Area(int* pw, int* ph) const {
     }
 }
 
-void CRoomView::Update(std::shared_ptr<const CImageSource> left,
-                       std::shared_ptr<const CImageSource> right, const SSize* room,
+void CRoomView::Update(const CImageSource* left, const CImageSource* right, const SSize* room,
                        const SPos* srcLeft, const SPos* srcRight, const SPos* dstLeft,
                        const SPos* dstRight, double timeScale) {
-    Left = std::move(left);
-    Right = std::move(right);
+    Left = left;
+    Right = right;
     Room = *room;
     Nodes[0] = *srcLeft;
     Nodes[1] = *srcRight;
@@ -100,12 +99,12 @@ void CRoomView::Render() {
     int pw, ph;
     Area(&pw, &ph);
     std::vector<unsigned char> alpha;
-    Field(Left.get(), Right.get(), Room, pw, ph, Time * TimeScale, Opacity, alpha);
+    Field(Left, Right, Room, pw, ph, Time * TimeScale, Opacity, alpha);
     Publish(alpha, pw, ph);
 }
 
 void CRoomView::RenderIfStale() {
-    std::shared_ptr<const CImageSource> left, right;
+    const CImageSource *left, *right;
     SSize room;
     int pw, ph;
     double t;
@@ -122,7 +121,7 @@ void CRoomView::RenderIfStale() {
     }
     // The expensive part holds no lock: the audio thread may rebuild meanwhile.
     std::vector<unsigned char> alpha;
-    Field(left.get(), right.get(), room, pw, ph, t, Opacity, alpha);
+    Field(left, right, room, pw, ph, t, Opacity, alpha);
     CMutexLock lock(Container);
     if (generation != Generation) return; // newer models came: the next idle draws them
     Stale = false;

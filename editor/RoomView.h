@@ -25,11 +25,11 @@ public:
     void OnLeftButtonDown(int x, int y) override;
     void OnLeftButtonUp(int x, int y) override;
 
-    // UI thread, under the editor's lock: the machine's new models. The trees are shared
-    // with the machine, which never changes a tree once built; they are drawn at the next
-    // idle (RenderIfStale).
-    void Update(std::shared_ptr<const CImageSource> left, std::shared_ptr<const CImageSource> right,
-                const SSize* room, const SPos* srcLeft, const SPos* srcRight, const SPos* dstLeft,
+    // UI thread, under the editor's lock: the model machine's new models. The trees are
+    // the model's, which rebuilds them only in its Update on this thread, always followed
+    // by a call here; they are drawn at the next idle (RenderIfStale).
+    void Update(const CImageSource* left, const CImageSource* right, const SSize* room,
+                const SPos* srcLeft, const SPos* srcRight, const SPos* dstLeft,
                 const SPos* dstRight, double timeScale);
     // UI thread; takes the container's lock. View time in [0, 1] of the time scale.
     void SetTime(double time);
@@ -58,8 +58,8 @@ private:
                       int ph, double t, double opacity, std::vector<unsigned char>& alpha);
     void Publish(const std::vector<unsigned char>& alpha, int pw, int ph);
 
-    std::shared_ptr<const CImageSource> Left; // the machine's trees, shared
-    std::shared_ptr<const CImageSource> Right;
+    const CImageSource* Left; // the model's trees, rebuilt only before Update
+    const CImageSource* Right;
     SSize Room;
     SPos Nodes[4];
     double TimeScale;

@@ -1,9 +1,10 @@
 // The reverb's editor as an LV2 UI (ui:X11UI). It relies on no access to the plug-in's
-// instance: it keeps a model machine of its own, built from the port values the host
-// sends and the sample rate, that processes no audio and only feeds the editor. A drag
+// instance: like every editor it draws from a model machine of its own, here following
+// the port values the host sends and its sample rate. A drag
 // goes to the host through its write function, bracketed by ui:touch where offered;
 // values the host changes come back through port_event.
 #include "editor/KestrelGUI.h"
+#include "editor/ModelEditor.h"
 #include "lv2/Lv2Ports.h"
 #include "platform/NativeParent.h"
 #include "platform/Presenter.h"
@@ -43,65 +44,62 @@ SKestrelGraphics* Artwork() {
     return graphics;
 }
 
-// The model machine's host: a gesture becomes a port write and a touch.
-class CUiHost final : public CHost {
+// The editor's link: the values the host sent (port_event), and a gesture as a port
+// write between touch on and off.
+class CUiLink final : public CKestrelEditorLink {
 public:
-    CUiHost(LV2UI_Write_Function write, LV2UI_Controller controller, const LV2UI_Touch* touch,
+    CUiLink(LV2UI_Write_Function write, LV2UI_Controller controller, const LV2UI_Touch* touch,
             int rate)
-        : Write(write), Controller(controller), Touch(touch), Rate(rate) {}
-    int RegisterMachineInfo(CMachineInfo*) override { return StatusNotOffered; }
-    int GetNoteFrequency(unsigned int, double*) override { return StatusNotOffered; }
-    int GetBankServer(CBankServer**) override { return StatusNotOffered; }
-    void SetPropertyAutomated(CMachine*, int index, double value) override {
+        : Write(write), Controller(controller), Touch(touch), Rate(rate) {
+        for (int i = 0; i < KestrelPropertyCount; i++)
+            Values[i] = CKestrel::DefaultValue(i);
+    }
+    double GetValue(int index) override { return Values[index]; }
+    int GetSampleRate() override { return Rate; }
+    void BeginEdit(int index) override {
+        if (Touch) Touch->touch(Touch->handle, KestrelAudioPorts + index, true);
+    }
+    void PerformEdit(int index, double value) override {
         const float v = static_cast<float>(value);
+        Values[index] = value;
         if (Write) Write(Controller, KestrelAudioPorts + index, sizeof v, 0, &v);
         char text[64];
         std::snprintf(text, sizeof text, "BM Kestrel UI: port %d = %f\n",
                       static_cast<int>(KestrelAudioPorts) + index, static_cast<double>(v));
         OutputDebugStringA(text); // standard error with KESTREL_DEBUG set
     }
-    void BeginEdit(CMachine*, int index) override {
-        if (Touch) Touch->touch(Touch->handle, KestrelAudioPorts + index, true);
-    }
-    void EndEdit(CMachine*, int index) override {
+    void EndEdit(int index) override {
         if (Touch) Touch->touch(Touch->handle, KestrelAudioPorts + index, false);
     }
-    int GetSamplePosition() override { return 0; }
-    double GetBPM() override { return 120.0; }
-    double GetTPB() override { return 16.0; }
-    int GetSamplesPerTick() override { return 0; }
-    int GetSampleRate() override { return Rate; }
-    int GetBlockSamples() override { return 256; }
-    bool Supports(ESupports) override { return false; }
-    int GetCPUFeatures() override { return 0; }
+    // UI thread (port_event)
+    void SetValue(int index, double value) { Values[index] = value; }
 
 private:
     LV2UI_Write_Function Write;
     LV2UI_Controller Controller;
     const LV2UI_Touch* Touch;
     int Rate;
+    double Values[KestrelPropertyCount];
 };
 
 struct SUi {
     SUi(LV2UI_Write_Function write, LV2UI_Controller controller, const LV2UI_Touch* touch, int rate)
-        : Host(write, controller, touch, rate), Model(&Host, Artwork()) {}
+        : Link(write, controller, touch, rate) {}
     ~SUi() {
-        Model.OnHideGUI();
+        Editor.reset();
         if (Parent) KestrelDetachNativeParent(Parent);
     }
     // Shows the editor at another scale and tells the host its new size.
     void Rescale(int scale) {
-        short top = 0, left = 0, right = 0, bottom = 0;
-        Model.GetGUIRect(&top, &left, &right, &bottom);
-        const int width = (right - left) * scale, height = (bottom - top) * scale;
+        const int width = KestrelEditorWidth * scale, height = KestrelEditorHeight * scale;
         Scale = scale;
         KestrelResizeNativeParent(Parent, width, height);
-        Model.SetGUIScale(scale);
+        Editor->SetScale(scale);
         if (Resize) Resize->ui_resize(Resize->handle, width, height);
     }
 
-    CUiHost Host;
-    CKestrel Model;
+    CUiLink Link;
+    std::unique_ptr<CModelEditor> Editor;
     HWND Parent = nullptr;
     const LV2UI_Resize* Resize = nullptr;
     int Scale = 1;
@@ -143,15 +141,13 @@ LV2UI_Handle Instantiate(const LV2UI_Descriptor*, const char*, const char*,
     }
     if (!parent) return nullptr; // embedded only: there is no window of our own
     try {
-        SetKestrelEditorFactory(CKestrelGUI::Create);
         auto ui = std::make_unique<SUi>(write, controller, touch, SampleRate(features));
-        short top = 0, left = 0, right = 0, bottom = 0;
-        ui->Model.GetGUIRect(&top, &left, &right, &bottom);
         const int scale = KestrelEditorScale(nullptr);
         ui->Resize = resize;
-        ui->Parent = KestrelAttachNativeParent(reinterpret_cast<uintptr_t>(parent),
-                                               (right - left) * scale, (bottom - top) * scale);
-        if (!ui->Model.CreateGUI(ui->Parent)) return nullptr;
+        ui->Parent =
+            KestrelAttachNativeParent(reinterpret_cast<uintptr_t>(parent),
+                                      KestrelEditorWidth * scale, KestrelEditorHeight * scale);
+        ui->Editor = std::make_unique<CModelEditor>(ui->Parent, &ui->Link, Artwork());
         ui->Rescale(scale);
         *widget = reinterpret_cast<LV2UI_Widget>(KestrelNativeWindowId(ui->Parent));
         return ui.release();
@@ -171,15 +167,15 @@ void PortEvent(LV2UI_Handle handle, uint32_t port, uint32_t size, uint32_t forma
     if (format != 0 || size != sizeof(float) || !buffer || port < KestrelAudioPorts ||
         port >= KestrelAudioPorts + KestrelPropertyCount)
         return;
-    ui->Model.SetProperty(static_cast<int>(port - KestrelAudioPorts),
-                          static_cast<double>(*static_cast<const float*>(buffer)));
+    ui->Link.SetValue(static_cast<int>(port - KestrelAudioPorts),
+                      static_cast<double>(*static_cast<const float*>(buffer)));
 }
 
 // UI thread, regularly: the model's rebuild, the editor's drawing, this editor's session.
 int Idle(LV2UI_Handle handle) {
     auto* ui = static_cast<SUi*>(handle);
     try {
-        ui->Model.OnIdle();
+        ui->Editor->OnIdle();
         int scale = ui->Scale;
         if (ui->ScaleWatch.Changed(ui->Parent, ui->Scale, &scale)) ui->Rescale(scale);
         KestrelPumpEvents(ui->Parent);

@@ -19,6 +19,12 @@ void CMutex::Lock() {
     LockCount.fetch_add(1, std::memory_order_relaxed);
 }
 
+bool CMutex::TryLock() {
+    if (!TryEnterCriticalSection(&Section)) return false;
+    LockCount.fetch_add(1, std::memory_order_relaxed);
+    return true;
+}
+
 void CMutex::Release() {
     LockCount.fetch_sub(1, std::memory_order_relaxed);
     LeaveCriticalSection(&Section);
@@ -36,6 +42,12 @@ CMutex::~CMutex() {
 void CMutex::Lock() {
     WaitForSingleObject(Handle, INFINITE);
     LockCount.fetch_add(1, std::memory_order_relaxed);
+}
+
+bool CMutex::TryLock() {
+    if (WaitForSingleObject(Handle, 0) != WAIT_OBJECT_0) return false;
+    LockCount.fetch_add(1, std::memory_order_relaxed);
+    return true;
 }
 
 void CMutex::Release() {

@@ -13,6 +13,9 @@ public:
 
     // any thread; blocks without a time-out until this thread owns the lock
     virtual void Lock();
+    // any thread; never waits: true when this thread now owns the lock (it then needs a
+    // Release), false when another thread holds it.
+    bool TryLock();
     // owning thread
     virtual void Release();
     // any thread; a hint only, the count is shared by all threads
@@ -39,6 +42,22 @@ public:
     }
     CMutexLock(const CMutexLock&) = delete;
     CMutexLock& operator=(const CMutexLock&) = delete;
+
+private:
+    CMutex* Mutex;
+};
+
+// Tries a CMutex for one scope without waiting; Owns() says whether it was taken (and
+// so is released at the end of the scope).
+class CMutexTryLock {
+public:
+    explicit CMutexTryLock(CMutex* mutex) : Mutex(mutex && mutex->TryLock() ? mutex : nullptr) {}
+    ~CMutexTryLock() {
+        if (Mutex) Mutex->Release();
+    }
+    bool Owns() const { return Mutex != nullptr; }
+    CMutexTryLock(const CMutexTryLock&) = delete;
+    CMutexTryLock& operator=(const CMutexTryLock&) = delete;
 
 private:
     CMutex* Mutex;

@@ -59,9 +59,18 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
         return WAIT_FAILED;
     }
     const std::thread::id self = std::this_thread::get_id();
-    std::unique_lock<std::mutex> lock(mutex->Guard);
+    // A zero wait is a try: it must not even wait for another thread's brief hold of
+    // the guard, so that an audio thread asking never blocks.
+    std::unique_lock<std::mutex> lock(mutex->Guard, std::defer_lock);
+    if (milliseconds == 0) {
+        if (!lock.try_lock()) return WAIT_TIMEOUT;
+    } else {
+        lock.lock();
+    }
     auto free = [&] { return mutex->Depth == 0 || mutex->Owner == self; };
-    if (milliseconds == INFINITE) {
+    if (milliseconds == 0) {
+        if (!free()) return WAIT_TIMEOUT;
+    } else if (milliseconds == INFINITE) {
         mutex->Freed.wait(lock, free);
     } else if (!mutex->Freed.wait_for(lock, std::chrono::milliseconds(milliseconds), free)) {
         return WAIT_TIMEOUT;

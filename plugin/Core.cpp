@@ -1,5 +1,6 @@
 #include "plugin/Core.h"
 #include "editor/KestrelGUI.h"
+#include "editor/ModelEditor.h"
 #include "platform/Module.h"
 #include "plugin/OrbisAdapter.h"
 #include "reverb/Kestrel.h"
@@ -43,7 +44,7 @@ CCore::~CCore() {
 }
 
 AudioEffect* createEffectInstance(audioMasterCallback callback, HINSTANCE module) {
-    SetKestrelEditorFactory(CKestrelGUI::Create);
+    SetKestrelEditorFactory(CModelEditor::Create);
     {
         std::lock_guard<std::mutex> lock(CoreGuard);
         // The same handle every time from the same library: written only when it differs,

@@ -15,6 +15,17 @@ void CEarlyTaps::SetWindows(int n, double dt) {
     }
 }
 
+void CEarlyTaps::Reserve(int nodes) {
+    if (nodes <= 0) return;
+    const size_t n = static_cast<size_t>(nodes);
+    // A path is never longer than the tree is deep, and no tree is deeper than 16.
+    Trail.reserve(n);
+    Paths.reserve(n * 16);
+    Found.reserve(n);
+    Sums.reserve(n);
+    Open.reserve(n);
+}
+
 int CEarlyTaps::TapOf(double distance2) const {
     // The window k with Edges[k] <= d < Edges[k + 1]; Taps() when past the last one.
     // The arrival time over the tap length lands on k or next to it; the edges

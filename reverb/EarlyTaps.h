@@ -18,6 +18,8 @@ public:
     // t_0 = 0 and t_k+1 = t_k + dt accumulated as the walk accumulates it.
     void SetWindows(int n, double dt);
     int Taps() const { return static_cast<int>(Edges.size()) - 1; }
+    // Room for trees of up to this many nodes, so that Collect never allocates.
+    void Reserve(int nodes);
 
     // The non-zero taps of one tree heard at one listener, ascending.
     void Collect(const CImageSource* tree, const SPos* listener, std::vector<int>& taps,

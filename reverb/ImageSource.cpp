@@ -1,10 +1,24 @@
 #include "reverb/ImageSource.h"
+#include "reverb/ImageSourcePool.h"
 
 #include <cmath>
+#include <new>
 
 CImageSource::CImageSource(int depth, const SSize* room, const SPos* position, double amplitude,
                            double reflection, double horizon)
-    : ChildCount(0), Children{}, Amplitude(amplitude), x(position->x), y(position->y) {
+    : ChildCount(0), Children{}, Amplitude(amplitude), x(position->x), y(position->y),
+      Pool(nullptr) {
+    Build(depth, room, reflection, horizon);
+}
+
+CImageSource::CImageSource(CImageSourcePool* pool, int depth, const SSize* room,
+                           const SPos* position, double amplitude, double reflection,
+                           double horizon)
+    : ChildCount(0), Children{}, Amplitude(amplitude), x(position->x), y(position->y), Pool(pool) {
+    Build(depth, room, reflection, horizon);
+}
+
+void CImageSource::Build(int depth, const SSize* room, double reflection, double horizon) {
     // The squared horizon distance R² is computed once, at the root.
     const double r2 = depth == 0 ? (horizon * SpeedOfSound) * (horizon * SpeedOfSound) : horizon;
     const double w = room->width, h = room->height;
@@ -22,13 +36,15 @@ CImageSource::CImageSource(int depth, const SSize* room, const SPos* position, d
         if (!yHigh && (h - y) * (h - y) + dx * dx < r2)
             AddChild(room, x, 2 * h - y, reflection, r2, depth);
     } catch (...) {
-        for (int i = 0; i < ChildCount; i++)
-            delete Children[i];
+        if (!Pool)
+            for (int i = 0; i < ChildCount; i++)
+                delete Children[i];
         throw;
     }
 }
 
 CImageSource::~CImageSource() {
+    if (Pool) return; // the pool's nodes are released with the pool, all at once
     for (int i = 0; i < ChildCount; i++)
         delete Children[i];
 }
@@ -36,8 +52,15 @@ CImageSource::~CImageSource() {
 void CImageSource::AddChild(const SSize* room, double cx, double cy, double reflection,
                             double horizon2, int depth) {
     const SPos image{cx, cy};
-    Children[ChildCount] =
-        new CImageSource(depth + 1, room, &image, Amplitude * reflection, reflection, horizon2);
+    if (!Pool) {
+        Children[ChildCount] =
+            new CImageSource(depth + 1, room, &image, Amplitude * reflection, reflection, horizon2);
+    } else {
+        void* slot = Pool->Allocate();
+        if (!slot) return; // full: the pool counts what it had to leave out
+        Children[ChildCount] = new (slot) CImageSource(
+            Pool, depth + 1, room, &image, Amplitude * reflection, reflection, horizon2);
+    }
     ChildCount++;
 }
 

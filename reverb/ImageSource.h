@@ -5,6 +5,8 @@
 
 #include "reverb/Geometry.h"
 
+class CImageSourcePool;
+
 class CImageSource {
 public:
     // depth 0: horizon is a time in seconds; deeper nodes receive the squared horizon
@@ -33,7 +35,16 @@ public:
     CImageSource& operator=(const CImageSource&) = delete;
 
 private:
-    CImageSource() : ChildCount(0), Children{}, Amplitude(0), x(0), y(0) {}
+    friend class CImageSourcePool;
+    CImageSource() : ChildCount(0), Children{}, Amplitude(0), x(0), y(0), Pool(nullptr) {}
+    // Builds the subtree with its nodes taken from pool instead of the heap.
+    CImageSource(CImageSourcePool* pool, int depth, const SSize* room, const SPos* position,
+                 double amplitude, double reflection, double horizon);
+    void Build(int depth, const SSize* room, double reflection, double horizon);
     void AddChild(const SSize* room, double cx, double cy, double reflection, double horizon2,
                   int depth);
+
+    // Where the children came from: null for the heap (the node deletes them), else a
+    // pool that owns every node and never runs their destructors.
+    CImageSourcePool* Pool;
 };

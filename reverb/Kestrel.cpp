@@ -32,13 +32,22 @@ CKestrel::CKestrel(CHost* host, SKestrelGraphics* graphics)
     : CMachine(host), Editor(nullptr), ImpulseLengthSeconds(ImpulseLength), WallReflection(0.0),
       SampleRate(host ? std::min(host->GetSampleRate(), KestrelMaximumSampleRate) : 0),
       FilterLength(0), ConvolverLength(0), BlockSize(host ? host->GetBlockSamples() : 0), SrcLeft{},
-      SrcRight{}, DstLeft{}, DstRight{}, RoomSize{}, LeftRays(), RightRays(), LeftFIR(nullptr),
-      RightFIR(nullptr), Network(nullptr), Graphics(graphics), DirtyEditor(false), DirtyRoom(false),
-      DirtyListener(false), DirtyNetwork(false), EditorStale(0),
+      SrcRight{}, DstLeft{}, DstRight{}, RoomSize{}, LeftFIR(nullptr), RightFIR(nullptr),
+      Network(nullptr), Graphics(graphics), DirtyEditor(false), DirtyRoom(false),
+      DirtyNetwork(false), DirtySources(0), DirtyListeners(0), EditorStale(0),
       Scratch(static_cast<size_t>(ScratchChunk) * 10, 0.0) {
     PropertyCount = KestrelPropertyCount;
     for (int i = 0; i < KestrelPropertyCount; i++)
         Values[i].store(Defaults[i], std::memory_order_relaxed);
+    // Every tap list is sized for the largest tree now, so that no rebuild on the audio
+    // thread allocates: a tree's taps never outnumber its nodes.
+    for (auto& perSource : TapIndex)
+        for (auto& list : perSource)
+            list.reserve(CImageSourcePool::Capacity);
+    for (auto& perSource : TapValue)
+        for (auto& list : perSource)
+            list.reserve(CImageSourcePool::Capacity);
+    Early.Reserve(CImageSourcePool::Capacity);
     try {
         CreateProcessors();
         Ports = new CPort*[2]();
@@ -56,7 +65,8 @@ CKestrel::CKestrel(CHost* host, SKestrelGraphics* graphics)
         delete[] Ports;
         throw;
     }
-    DirtyEditor = DirtyRoom = DirtyListener = DirtyNetwork = false;
+    DirtyEditor = DirtyRoom = DirtyNetwork = false;
+    DirtySources = DirtyListeners = 0;
 }
 
 CKestrel::~CKestrel() {
@@ -79,6 +89,8 @@ void CKestrel::CreateProcessors() {
     CreateWindows();
     LeftFIR = new CStereoFIR(ConvolverLength, true);
     RightFIR = new CStereoFIR(ConvolverLength, true);
+    LeftFIR->ReserveTaps(CImageSourcePool::Capacity);
+    RightFIR->ReserveTaps(CImageSourcePool::Capacity);
     Network = new CFDN(rate, KestrelDelayLengths, PropertyToFeedback(Value(KestrelFeedback)),
                        PropertyToGain(Value(KestrelGain)), Value(KestrelCutoff));
 }
@@ -97,6 +109,10 @@ void CKestrel::DestroyProcessors() {
     delete Network;
     LeftFIR = RightFIR = nullptr;
     Network = nullptr;
+}
+
+double CKestrel::DefaultValue(int index) {
+    return index >= 0 && index < KestrelPropertyCount ? Defaults[index] : 0.0;
 }
 
 double CKestrel::PropertyToGain(double v) {
@@ -123,10 +139,14 @@ void CKestrel::SetProperty(int index, double value) {
     // host thread setting a parameter never touches an editor the UI thread may be
     // tearing down.
     DirtyEditor.store(true, std::memory_order_relaxed);
-    if (index <= KestrelSrcRightY || (index >= KestrelRoomWidth && index <= KestrelWallAbsorb))
-        DirtyRoom.store(true, std::memory_order_relaxed);
+    // Properties come in x, y pairs per node: 0–1 and 4–5 the left, 2–3 and 6–7 the right.
+    const unsigned side = (index & 2) ? 2u : 1u;
+    if (index <= KestrelSrcRightY)
+        DirtySources.fetch_or(side, std::memory_order_relaxed);
     else if (index <= KestrelDstRightY)
-        DirtyListener.store(true, std::memory_order_relaxed);
+        DirtyListeners.fetch_or(side, std::memory_order_relaxed);
+    else if (index <= KestrelWallAbsorb)
+        DirtyRoom.store(true, std::memory_order_relaxed);
     else
         DirtyNetwork.store(true, std::memory_order_relaxed);
 }
@@ -205,16 +225,13 @@ void CKestrel::SetBlockSamples(int frames) {
 void CKestrel::AfterSetProgram() {
     CMutexLock lock(this);
     CMachine::AfterSetProgram();
-    DirtyEditor = DirtyRoom = DirtyListener = DirtyNetwork = true;
+    DirtyEditor = DirtyRoom = DirtyNetwork = true;
     Update();
 }
 
 void CKestrel::OnIdle() {
-    {
-        CMutexLock lock(this);
-        Update();
-    }
-    // The editor lives and dies on this (the UI) thread; its idle work needs no machine lock.
+    // The editor lives and dies on this (the UI) thread; it draws from a model of its
+    // own, so its idle needs no lock of this machine's.
     if (Editor) Editor->OnIdle();
 }
 
@@ -222,12 +239,19 @@ void CKestrel::Update() {
     // Each flag is taken before its rebuild, so a change that lands during the
     // rebuild marks it again for the next block instead of being lost.
     if (DirtyEditor.exchange(false, std::memory_order_relaxed)) MarkEditorStale(KestrelStaleValues);
-    if (DirtyRoom.exchange(false, std::memory_order_relaxed)) {
-        DirtyListener.store(false, std::memory_order_relaxed);
+    const bool room = DirtyRoom.exchange(false, std::memory_order_relaxed);
+    const unsigned sources = DirtySources.exchange(0, std::memory_order_relaxed);
+    const unsigned listeners = DirtyListeners.exchange(0, std::memory_order_relaxed);
+    if (room) {
         ModelRoom();
         ModelFIRs();
-    } else if (DirtyListener.exchange(false, std::memory_order_relaxed)) {
-        ModelFIRs();
+    } else if (sources != 0) {
+        // A source that did not move keeps its tree, and a listener's responses from it
+        // change only if that listener moved: the same taps a full rebuild would gather.
+        ModelTrees(sources, false);
+        ModelResponses(sources, listeners);
+    } else if (listeners != 0) {
+        ModelResponses(0, listeners);
         UpdateGUIRoom();
     }
     if (DirtyNetwork.exchange(false, std::memory_order_relaxed)) {
@@ -242,22 +266,28 @@ SPos CKestrel::Place(double vx, double vy) const {
 }
 
 void CKestrel::FreeRays() {
-    LeftRays.reset();
-    RightRays.reset();
+    Rays[0].Clear();
+    Rays[1].Clear();
 }
 
 void CKestrel::ModelRoom() {
+    ModelTrees(3, true);
+}
+
+void CKestrel::ModelTrees(unsigned sources, bool room) {
     Rebuilds.Room++;
-    FreeRays();
-    RoomSize = {RoomExtent(Value(KestrelRoomWidth)), RoomExtent(Value(KestrelRoomHeight))};
-    WallReflection = -0.599 * Value(KestrelWallAbsorb) + 0.6;
-    SrcLeft = Place(Value(KestrelSrcLeftX), Value(KestrelSrcLeftY));
-    SrcRight = Place(Value(KestrelSrcRightX), Value(KestrelSrcRightY));
+    if (room) {
+        RoomSize = {RoomExtent(Value(KestrelRoomWidth)), RoomExtent(Value(KestrelRoomHeight))};
+        WallReflection = -0.599 * Value(KestrelWallAbsorb) + 0.6;
+    }
+    SPos* positions[2] = {&SrcLeft, &SrcRight};
+    for (int side = 0; side < 2; side++) {
+        if (!(sources & (1u << side))) continue;
+        Rebuilds.Trees++;
+        *positions[side] = Place(Value(2 * side), Value(2 * side + 1));
+        Rays[side].Build(&RoomSize, positions[side], 1.0, WallReflection, ImpulseLengthSeconds);
+    }
     UpdateDstPos();
-    LeftRays = std::make_shared<const CImageSource>(0, &RoomSize, &SrcLeft, 1.0, WallReflection,
-                                                    ImpulseLengthSeconds);
-    RightRays = std::make_shared<const CImageSource>(0, &RoomSize, &SrcRight, 1.0, WallReflection,
-                                                     ImpulseLengthSeconds);
     UpdateGUIRoom();
 }
 
@@ -267,20 +297,28 @@ void CKestrel::UpdateDstPos() {
 }
 
 void CKestrel::ModelFIRs() {
+    ModelResponses(3, 3);
+}
+
+void CKestrel::ModelResponses(unsigned trees, unsigned listeners) {
     const int block = GetBlockSize();
     const int crossfade = block > 128 ? 128 : block;
     Rebuilds.Responses++;
     UpdateDstPos();
-    if (!LeftRays || !RightRays) return;
+    if (!Rays[0].Root() || !Rays[1].Root()) return;
     // Each tap holds the summed amplitudes of the images first heard in its window of
     // 0.075 / n seconds: the same values as asking each tree tap by tap (Converge),
     // computed once per image instead of once per tap.
-    const CImageSource* trees[2] = {LeftRays.get(), RightRays.get()};
+    const SPos* heard[2] = {&DstLeft, &DstRight};
     CStereoFIR* convolvers[2] = {LeftFIR, RightFIR};
     for (int side = 0; side < 2; side++) {
-        Early.Collect(trees[side], &DstLeft, TapIndex[0], TapValue[0]);
-        Early.Collect(trees[side], &DstRight, TapIndex[1], TapValue[1]);
-        convolvers[side]->SetTaps(TapIndex[0], TapValue[0], TapIndex[1], TapValue[1], crossfade);
+        for (int ear = 0; ear < 2; ear++) {
+            if (!(trees & (1u << side)) && !(listeners & (1u << ear))) continue;
+            Rebuilds.Collected++;
+            Early.Collect(Rays[side].Root(), heard[ear], TapIndex[side][ear], TapValue[side][ear]);
+        }
+        convolvers[side]->SetTaps(TapIndex[side][0], TapValue[side][0], TapIndex[side][1],
+                                  TapValue[side][1], crossfade);
     }
     UpdateGUIImpulse();
 }
@@ -293,13 +331,20 @@ void CKestrel::ModelFDN() {
 }
 
 void CKestrel::Work() {
-    CMutexLock lock(this);
-    CDenormalGuard denormals;
-    Update();
     CAudioBuffer* in = Ports[0]->AudioBuffer;
     CAudioBuffer* out = Ports[1]->AudioBuffer;
     // Never more frames than either buffer really holds.
     const int frames = std::min(GetBlockSize(), std::min(in->Capacity(), out->Capacity()));
+    // Only a host that changes the rate or program while it processes holds the lock
+    // now: its block is silence rather than a wait.
+    CMutexTryLock lock(this);
+    if (!lock.Owns()) {
+        std::fill(out->Left, out->Left + std::max(frames, 0), 0.0);
+        std::fill(out->Right, out->Right + std::max(frames, 0), 0.0);
+        return;
+    }
+    CDenormalGuard denormals;
+    Update();
     const double* inL = in->Left;
     const double* inR = in->Right;
     double* outL = out->Left;

@@ -10,6 +10,7 @@
 #include "reverb/FDN.h"
 #include "reverb/Geometry.h"
 #include "reverb/ImageSource.h"
+#include "reverb/ImageSourcePool.h"
 #include "reverb/KestrelEditor.h"
 #include "reverb/StereoFIR.h"
 
@@ -62,13 +63,13 @@ struct SKestrelTaps {
     std::vector<double> Value[2];
 };
 
-// What the editor draws from: a copy of the machine's state, taken under its lock by
-// TakeEditorState. The trees are shared, not copied: the machine never changes a tree
-// it has built, it only replaces it.
+// What the editor draws from: a copy of its model machine's state, taken by
+// TakeEditorState on the UI thread. The trees are the model's own, not copied: the
+// model rebuilds them only in its Update, which runs on the same thread just before.
 struct SKestrelEditorState {
     unsigned Stale = 0; // KestrelStale… bits: the parts below that are new
     double Values[KestrelPropertyCount] = {};
-    std::shared_ptr<const CImageSource> Trees[2];
+    const CImageSource* Trees[2] = {};
     SSize Room{};
     SPos Sources[2]{}, Listeners[2]{};
     double TimeScale = 0; // seconds the view time's [0, 1] spans
@@ -84,11 +85,13 @@ public:
     CKestrel(CHost* host, SKestrelGraphics* graphics);
     ~CKestrel() override;
 
-    // audio thread; takes the machine's lock for the whole block. Never calls into the
-    // editor: the notifications only mark what the editor's idle should take.
+    // audio thread; tries the machine's lock and never waits for it: a block that finds
+    // it held (a host changing the rate or program while it processes) is silence.
+    // Allocates nothing. Never calls into an editor.
     void Work() override;
-    // UI thread; takes the machine's lock around Update, then lets the editor (if open)
-    // take its state and draw, outside the lock.
+    // UI thread; no lock: the open editor brings its model up to this machine's values
+    // and draws. Nothing of this machine is rebuilt here (that waits for Work), so the
+    // UI thread never holds a lock the audio thread takes.
     void OnIdle() override;
     // any thread
     double GetProperty(int index) override;
@@ -96,7 +99,8 @@ public:
     void SetProperty(int index, double value) override;
     void GetPropertyName(int index, char* text) override;
     void GetPropertyValueDisplay(int index, double value, char* text) override;
-    // any thread; takes the machine's lock while the convolvers and network are replaced.
+    // any thread with processing suspended; takes the machine's lock while the
+    // convolvers and network are replaced (allocates).
     void SetSampleRate(int rate) override;
     void SetBlockSamples(int frames) override;
     // Ends a program change and rebuilds everything once, under the machine's lock.
@@ -104,8 +108,8 @@ public:
     bool IsSynth() override { return false; }
     // UI thread: the background picture's size, with or without an editor.
     bool GetGUIRect(short* top, short* left, short* right, short* bottom) override;
-    // UI thread: builds the editor inside parent (replacing one that exists) outside the
-    // machine's lock; the lock is held only while the editor copies its first state.
+    // UI thread: builds the editor inside parent (replacing one that exists), with a
+    // model machine of its own that follows this one's values; takes no lock.
     HWND CreateGUI(HWND parent) override;
     // UI thread; no lock.
     void OnShowGUI() override;
@@ -116,10 +120,16 @@ public:
     bool HasEditor() const { return Editor != nullptr; }
     // UI thread: the open editor's scale (see CKestrelEditor::SetScale); no machine lock.
     void SetGUIScale(int scale) override;
-    // UI thread (the editor's idle): copies what changed since the last call into
-    // state, under the machine's lock, and returns the KestrelStale… bits it copied.
+    // UI thread: installs an editor built elsewhere (owned from now on), for a model
+    // machine whose editor is made by whoever owns the model.
+    void AdoptEditor(CKestrelEditor* editor);
+    // UI thread, on a model machine (the editor's idle): copies what changed since the
+    // last call into state under the machine's lock, and returns the KestrelStale… bits
+    // it copied.
     unsigned TakeEditorState(SKestrelEditorState* state);
 
+    // any thread: a property's value in a new machine; 0 outside 0 … 13.
+    static double DefaultValue(int index);
     static double PropertyToGain(double v);     // linear factor, 0.0001 … 100
     static double PropertyToFeedback(double v); // 0 … 0.999
 
@@ -151,17 +161,21 @@ public:
     double GetReflection() const { return WallReflection; }
     const SPos& GetSourcePosition(int side) const { return side ? SrcRight : SrcLeft; }
     const SPos& GetListenerPosition(int side) const { return side ? DstRight : DstLeft; }
-    const CImageSource* GetTree(int side) const { return (side ? RightRays : LeftRays).get(); }
+    const CImageSource* GetTree(int side) const { return Rays[side ? 1 : 0].Root(); }
     const CStereoFIR* GetConvolver(int side) const { return side ? RightFIR : LeftFIR; }
     const CFDN* GetNetwork() const { return Network; }
     SKestrelGraphics* GetGraphics() const { return Graphics; }
 
     // How often each rebuild ran since construction: a burst of automation must
-    // cost one rebuild per block, which tests and benchmarks check with these.
+    // cost one rebuild per block, which tests and benchmarks check with these. Trees
+    // counts the trees built (one per source that moved), Collected the responses
+    // gathered from a tree (one per tree and listener that changed).
     struct SRebuildCounts {
         int Room;
         int Responses;
         int Network;
+        int Trees;
+        int Collected;
     };
     SRebuildCounts GetRebuildCounts() const { return Rebuilds; }
 
@@ -171,6 +185,13 @@ private:
     void SetStatusText(const char* text); // UI thread; takes the editor's lock
     void MarkEditorStale(unsigned parts) { EditorStale.fetch_or(parts, std::memory_order_relaxed); }
 
+    // Rebuild the trees of the sources in the mask (bit 0 left, bit 1 right); the
+    // room-wide values (size, reflection) are recomputed only with room set.
+    void ModelTrees(unsigned sources, bool room);
+    // Gathers the responses of the trees in `trees` at both listeners and of every tree
+    // at the listeners in `listeners`, then installs all four (each convolver's
+    // crossfade runs whether or not its taps changed, as a full rebuild does).
+    void ModelResponses(unsigned trees, unsigned listeners);
     void CreateProcessors();
     void CreateWindows(); // filter length, convolver length and tap windows of the rate
     void DestroyProcessors();
@@ -187,18 +208,21 @@ private:
     std::atomic<int> BlockSize;
     SPos SrcLeft, SrcRight, DstLeft, DstRight;
     SSize RoomSize;
-    std::shared_ptr<const CImageSource> LeftRays; // shared with the editor's state
-    std::shared_ptr<const CImageSource> RightRays;
+    CImageSourcePool Rays[2]; // the left and right source's tree, rebuilt in place
     CStereoFIR* LeftFIR;
     CStereoFIR* RightFIR;
     CFDN* Network;
     SKestrelGraphics* Graphics;
-    std::atomic<bool> DirtyEditor, DirtyRoom, DirtyListener, DirtyNetwork;
+    std::atomic<bool> DirtyEditor, DirtyRoom, DirtyNetwork;
+    // Which nodes moved: bit 0 the left, bit 1 the right one (sources and listeners).
+    std::atomic<unsigned> DirtySources, DirtyListeners;
     std::atomic<unsigned> EditorStale;       // KestrelStale… bits the editor has not taken yet
     CEarlyTaps Early;                        // the tap windows of the current sample rate
     static constexpr int ScratchChunk = 256; // frames per pass of Work's stages
     std::vector<double> Scratch;             // ten arrays of ScratchChunk
-    std::vector<int> TapIndex[2];
-    std::vector<double> TapValue[2];
+    // The taps of each tree ([source]) at each listener ([listener]), kept between
+    // rebuilds so that only what moved is gathered again.
+    std::vector<int> TapIndex[2][2];
+    std::vector<double> TapValue[2][2];
     SRebuildCounts Rebuilds{};
 };

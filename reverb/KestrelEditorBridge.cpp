@@ -31,14 +31,17 @@ HWND CKestrel::CreateGUI(HWND parent) {
     KestrelEditorFactory factory = Factory.load();
     if (!factory || !Graphics) return nullptr;
     DestroyEditor();
-    // Built and drawn without the machine's lock: opening the editor never holds up a
-    // block. Its first idle takes everything (the lock only for the copy), so the room
-    // is drawn before the editor first shows.
+    // The editor draws from a model of its own, built and drawn before it first shows:
+    // opening it never holds up a block.
     Editor = factory(parent, this, Graphics);
     if (!Editor) return nullptr;
-    MarkEditorStale(KestrelStaleAll);
-    Editor->OnIdle();
     return Editor->GetEditorWindow();
+}
+
+void CKestrel::AdoptEditor(CKestrelEditor* editor) {
+    DestroyEditor();
+    Editor = editor;
+    MarkEditorStale(KestrelStaleAll);
 }
 
 void CKestrel::OnShowGUI() {
@@ -67,8 +70,8 @@ unsigned CKestrel::TakeEditorState(SKestrelEditorState* state) {
         for (int i = 0; i < KestrelPropertyCount; i++)
             state->Values[i] = Value(i);
     if (stale & KestrelStaleRoom) {
-        state->Trees[0] = LeftRays;
-        state->Trees[1] = RightRays;
+        state->Trees[0] = Rays[0].Root();
+        state->Trees[1] = Rays[1].Root();
         state->Room = RoomSize;
         state->Sources[0] = SrcLeft;
         state->Sources[1] = SrcRight;

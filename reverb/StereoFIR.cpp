@@ -52,6 +52,14 @@ void CStereoFIR::SetImpulseResponse(const double* left, const double* right, int
     build(right, Right);
 }
 
+void CStereoFIR::ReserveTaps(int taps) {
+    if (taps < 0) return;
+    for (STaps* list : {&Left, &Right, &PreviousLeft, &PreviousRight}) {
+        list->Index.reserve(static_cast<size_t>(taps));
+        list->Value.reserve(static_cast<size_t>(taps));
+    }
+}
+
 void CStereoFIR::BeginCrossfade(int crossfade) {
     // Otherwise the current lists are simply replaced: a running crossfade keeps
     // blending from its previous lists towards whatever is installed now.

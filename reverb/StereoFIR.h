@@ -39,6 +39,10 @@ public:
     // Normalising gain = 1 / |sum of the dense left response every `step` taps|.
     void Ping(int step);
 
+    // Room for this many taps a side in every list (current and crossfade), so that
+    // installing responses up to that size never allocates. No lock.
+    void ReserveTaps(int taps);
+
     int Length() const { return Length_; }
     // The current sparse taps of one side (0 left, 1 right), ascending by index.
     const std::vector<int>& TapIndices(int side) const { return side ? Right.Index : Left.Index; }

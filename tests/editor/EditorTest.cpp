@@ -2,6 +2,7 @@
 // messages, read back as pixels.
 #include "editor/KestrelGUI.h"
 #include "editor/KestrelInfo.h"
+#include "editor/ModelEditor.h"
 #include "platform/Testing.h"
 #include "support/FakeHost.h"
 
@@ -22,7 +23,7 @@ SKestrelGraphics Graphics{};
 struct SEditor : ::testing::Test {
     static void SetUpTestSuite() {
         LoadKestrelGraphics(&Graphics);
-        SetKestrelEditorFactory(CKestrelGUI::Create);
+        SetKestrelEditorFactory(CModelEditor::Create);
     }
     static void TearDownTestSuite() { FreeKestrelGraphics(&Graphics); }
 

@@ -154,7 +154,7 @@ TEST_F(SViews, RoomAreasNodesFrameAndSaturation) {
     auto left = std::make_shared<const CImageSource>(0, &square, &spot, 1.0, 0.5, 0.075);
     auto right = std::make_shared<const CImageSource>(0, &square, &spot, 1.0, 0.5, 0.075);
     SPos far{9, 9};
-    view->Update(left, right, &square, &far, &far, &far, &far, 0.075);
+    view->Update(left.get(), right.get(), &square, &far, &far, &far, &far, 0.075);
     view->RenderIfStale(); // updates this close together are drawn on the next idle
     EXPECT_EQ(Alpha(p, 36, 36), 153) << "(35/70 × 10, 35/70 × 10) is the spot";
     EXPECT_EQ(Alpha(p, 10, 10), 0);

@@ -4,6 +4,7 @@
 // callback. Run under ThreadSanitizer by scripts/test; here it must end, without a
 // deadlock, with finite output.
 #include "editor/KestrelGUI.h"
+#include "editor/ModelEditor.h"
 #include "platform/Testing.h"
 #include "plugin/Core.h"
 #include "plugin/OrbisAdapter.h"
@@ -97,7 +98,7 @@ TEST(Threads, AHostsThreadsAtOnce) {
 TEST(Threads, AKnobDragWhileTheAudioRunsAndTheHostCallsBack) {
     SKestrelGraphics graphics{};
     LoadKestrelGraphics(&graphics);
-    SetKestrelEditorFactory(CKestrelGUI::Create);
+    SetKestrelEditorFactory(CModelEditor::Create);
     CHostAdapter host(ReenteringHost);
     auto* machine = new CKestrel(&host, &graphics);
     COrbisAdapter adapter(machine, ReenteringHost, 1);

@@ -1,6 +1,7 @@
 // What the Windows builds are compared with (scripts/test runs them under Wine after
 // this): the Linux build's output for a fixed input, and its headless editor picture.
 #include "editor/KestrelGUI.h"
+#include "editor/ModelEditor.h"
 #include "platform/Testing.h"
 #include "support/FakeHost.h"
 #include "support/PluginHost.h"
@@ -57,7 +58,7 @@ TEST(WindowsReference, OutputAndEditorOfTheLinuxBuild) {
 
     SKestrelGraphics graphics{};
     LoadKestrelGraphics(&graphics);
-    SetKestrelEditorFactory(CKestrelGUI::Create);
+    SetKestrelEditorFactory(CModelEditor::Create);
     CFakeHost fake;
     fake.SampleRate = 44100;
     fake.BlockSamples = 256;

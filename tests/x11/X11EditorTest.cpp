@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "editor/KestrelGUI.h"
+#include "editor/ModelEditor.h"
 #include "platform/Testing.h"
 #include "support/FakeHost.h"
 #include "support/PluginHost.h"
@@ -101,7 +102,7 @@ TEST_F(SX11, TheScreenShowsWhatTheHeadlessEditorDraws) {
     // The same editor, built in this process on the headless presenter.
     SKestrelGraphics graphics{};
     LoadKestrelGraphics(&graphics);
-    SetKestrelEditorFactory(CKestrelGUI::Create);
+    SetKestrelEditorFactory(CModelEditor::Create);
     CFakeHost fake;
     fake.SampleRate = Host.SampleRate;
     fake.BlockSamples = Host.BlockSize;

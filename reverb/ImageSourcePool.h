@@ -1,0 +1,45 @@
+// Storage for the nodes of one image-source tree, reserved when it is made: building a
+// tree into it allocates nothing, so the room can be rebuilt on the audio thread. A
+// new tree replaces the old one in place; readers of the old tree must be done with it.
+#pragma once
+
+#include "reverb/Geometry.h"
+
+#include <memory>
+
+class CImageSource;
+
+class CImageSourcePool {
+public:
+    // Nodes one pool holds. The 0.075 s horizon (25.95 m) and the smallest room
+    // (10 m × 10 m) bound a tree at 104 nodes, with the source near a wall; the rest
+    // is margin. Larger rooms hold fewer.
+    static constexpr int Capacity = 256;
+
+    CImageSourcePool();
+    ~CImageSourcePool();
+
+    // Replaces the tree by the one CImageSource(0, room, source, amplitude, reflection,
+    // horizon) would build; horizon in seconds. No lock: the caller owns the pool.
+    const CImageSource* Build(const SSize* room, const SPos* source, double amplitude,
+                              double reflection, double horizon);
+    const CImageSource* Root() const { return Used > 0 ? Node(0) : nullptr; }
+    void Clear() { Used = 0; }
+    int Size() const { return Used; }
+    // Nodes the last Build could not place (0 for every room the machine makes).
+    int Dropped() const { return Lost; }
+
+    // A free node's storage, or null when the pool is full (counted in Dropped).
+    void* Allocate();
+
+    CImageSourcePool(const CImageSourcePool&) = delete;
+    CImageSourcePool& operator=(const CImageSourcePool&) = delete;
+
+private:
+    struct SSlot;
+    CImageSource* Node(int i) const;
+
+    std::unique_ptr<SSlot[]> Slots;
+    int Used;
+    int Lost;
+};
