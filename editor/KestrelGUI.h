@@ -68,6 +68,7 @@ public:
     CImpulseView* GetEarlyView() { return Early; }
     CImpulseView* GetLateView() { return Late; }
     CLiteLCDText* GetLCD() { return LCD; }
+    CKestrel* GetMachine() { return Machine; } // the model it draws from
     // UI thread: whether a slow view still waits to draw a newer state.
     bool IsWaiting() const { return Pending != 0 || Room->IsStale(); }
 

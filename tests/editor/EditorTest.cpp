@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <future>
@@ -212,6 +213,7 @@ TEST_F(SEditor, AKnobDragIsOneGestureAndAFailingHostLeavesNoLockHeld) {
     Mouse(WM_LBUTTONDOWN, 264 + 16, 170);
     Mouse(WM_MOUSEMOVE, 264 + 16, 100); // the host throws from inside the gesture's locks
     EXPECT_FALSE(Machine.IsLocked());
+    EXPECT_FALSE(Gui()->GetMachine()->IsLocked()) << "the model's lock";
     EXPECT_FALSE(Gui()->IsLocked());
     Mouse(WM_LBUTTONUP, 264 + 16, 100);
     EXPECT_EQ(Fake.Edits.back(), "end 11");
@@ -272,4 +274,50 @@ TEST_F(SEditor, AtTwiceTheScaleEveryPixelIsABlockAndTheMouseLandsWhereItIsSeen) 
     ASSERT_FALSE(Fake.Automations.empty());
     EXPECT_EQ(Fake.Automations.back().Index, KestrelFeedback);
     EXPECT_NEAR(Fake.Automations.back().Value, 0.7, 0.02) << "20 frame pixels up from 0.5";
+}
+
+// Each property of the gesture is begun once, ended once, set only in between, and
+// nothing comes after the last end.
+void ExpectOneGesture(const std::vector<std::string>& edits, const std::vector<int>& properties,
+                      const char* what) {
+    ASSERT_FALSE(edits.empty()) << what;
+    for (int p : properties) {
+        const std::string begin = "begin " + std::to_string(p), set = "set " + std::to_string(p),
+                          end = "end " + std::to_string(p);
+        EXPECT_EQ(std::count(edits.begin(), edits.end(), begin), 1) << what << ": " << begin;
+        EXPECT_EQ(std::count(edits.begin(), edits.end(), end), 1) << what << ": " << end;
+        const auto b = std::find(edits.begin(), edits.end(), begin);
+        const auto e = std::find(edits.begin(), edits.end(), end);
+        EXPECT_LT(b, e) << what;
+        for (auto i = edits.begin(); i != edits.end(); ++i)
+            if (*i == set) {
+                EXPECT_TRUE(b < i && i < e) << what << ": a set outside the gesture";
+            }
+    }
+    EXPECT_EQ(edits.back().rfind("end ", 0), 0u) << what << ": " << edits.back() << " came last";
+}
+
+TEST_F(SEditor, EveryDragIsOneGestureAndNothingFollowsTheRelease) {
+    CRoomView* room = Gui()->GetRoomView();
+    int px, py;
+    room->NodePos(room->NodePosPtr(0), &px, &py);
+    const struct {
+        const char* What;
+        int X, Y, Dx, Dy;
+        std::vector<int> Properties;
+    } drags[] = {{"the left source", 36 + px + 6, 76 + py + 4, 6, 5, {0, 1}},
+                 {"the Feedback knob", 280, 170, 0, -10, {KestrelFeedback}},
+                 {"the width slider", 34, 61, 10, 0, {KestrelRoomWidth}}};
+    for (const auto& d : drags) {
+        Mouse(WM_MOUSEMOVE, d.X, d.Y); // a node is grabbed where the cursor hovers
+        Fake.Edits.clear();
+        Mouse(WM_LBUTTONDOWN, d.X, d.Y);
+        Mouse(WM_MOUSEMOVE, d.X + d.Dx, d.Y + d.Dy);
+        Mouse(WM_MOUSEMOVE, d.X + 2 * d.Dx, d.Y + 2 * d.Dy);
+        Mouse(WM_LBUTTONUP, d.X + 2 * d.Dx, d.Y + 2 * d.Dy);
+        Mouse(WM_MOUSEMOVE, d.X + 3 * d.Dx, d.Y + 3 * d.Dy); // released: no longer dragging
+        Mouse(WM_MOUSEMOVE, d.X - d.Dx, d.Y - d.Dy);
+        ExpectOneGesture(Fake.Edits, d.Properties, d.What);
+        Machine.OnIdle();
+    }
 }

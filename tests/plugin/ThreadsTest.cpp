@@ -12,10 +12,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdlib>
+#include <future>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -150,4 +154,73 @@ TEST(Threads, InstancesMadeAndDestroyedOnFourThreads) {
     for (auto& t : threads)
         t.join();
     EXPECT_EQ(made.load(), 100);
+}
+
+namespace {
+
+// A host whose automation write waits until the test lets it go, as hosts that record
+// automation or talk to a sandbox process take their time.
+std::mutex SlowGuard;
+std::condition_variable SlowChanged;
+bool SlowEntered = false, SlowReleased = false;
+
+VstIntPtr VSTCALLBACK SlowHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    if (opcode == audioMasterGetSampleRate) return 44100;
+    if (opcode == audioMasterGetBlockSize) return 64;
+    if (opcode == audioMasterAutomate) {
+        std::unique_lock<std::mutex> lock(SlowGuard);
+        SlowEntered = true;
+        SlowChanged.notify_all();
+        SlowChanged.wait_for(lock, std::chrono::seconds(20), [] { return SlowReleased; });
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST(Threads, TheAudioRunsOnWhileTheHostTakesItsTimeOverADrag) {
+    SKestrelGraphics graphics{};
+    LoadKestrelGraphics(&graphics);
+    SetKestrelEditorFactory(CModelEditor::Create);
+    CHostAdapter host(SlowHost);
+    auto* machine = new CKestrel(&host, &graphics);
+    COrbisAdapter adapter(machine, SlowHost, 1);
+    AEffect* e = adapter.getAeffect();
+    HWND parent = KestrelTesting::CreateHostWindow(430, 200);
+    machine->CreateGUI(parent);
+    // The UI thread drags a knob (and a node's source) and stays inside the host's call.
+    std::thread ui([&] {
+        KestrelTesting::Mouse(parent, WM_LBUTTONDOWN, 264 + 16, 158 + 19);
+        KestrelTesting::Mouse(parent, WM_MOUSEMOVE, 280, 150);
+        KestrelTesting::Mouse(parent, WM_LBUTTONUP, 280, 150);
+    });
+    {
+        std::unique_lock<std::mutex> lock(SlowGuard);
+        ASSERT_TRUE(
+            SlowChanged.wait_for(lock, std::chrono::seconds(10), [] { return SlowEntered; }));
+    }
+    std::atomic<int> silent{0}; // blocks that came out as silence after the reverb's onset
+    auto audio = std::async(std::launch::async, [&] {
+        std::vector<float> in(64, 0.2f), out(64);
+        float* ins[2] = {in.data(), in.data()};
+        float* outs[2] = {out.data(), out.data()};
+        for (int b = 0; b < 200; b++) {
+            e->processReplacing(e, ins, outs, 64);
+            if (b > 20 && std::all_of(out.begin(), out.end(), [](float v) { return v == 0; }))
+                silent++;
+        }
+    });
+    const bool finished = audio.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    {
+        std::lock_guard<std::mutex> lock(SlowGuard);
+        SlowReleased = true;
+    }
+    SlowChanged.notify_all();
+    audio.wait();
+    ui.join();
+    EXPECT_TRUE(finished) << "a process call waited for the host's automation write";
+    EXPECT_EQ(silent.load(), 0) << "blocks dropped while the host took its time";
+    machine->OnHideGUI();
+    DestroyWindow(parent);
+    FreeKestrelGraphics(&graphics);
 }
