@@ -8,9 +8,11 @@
 
 #include "reverb/Geometry.h"
 
+#include <cmath>
 #include <vector>
 
 class CImageSource;
+class CImageSourcePool;
 
 class CEarlyTaps {
 public:
@@ -24,6 +26,21 @@ public:
     // The non-zero taps of one tree heard at one listener, ascending.
     void Collect(const CImageSource* tree, const SPos* listener, std::vector<int>& taps,
                  std::vector<double>& values);
+    // The same values from a pool's flattened tree, in one pass over its nodes: what the
+    // machine uses, on the audio thread. In two steps, for a machine that keeps the
+    // arrivals: Gather finds which nodes are heard in which tap (geometry alone), Sum
+    // adds their amplitudes as the walk does (so walls that change only the amplitudes
+    // need only Sum).
+    void Collect(const CImageSourcePool& tree, const SPos* listener, std::vector<int>& taps,
+                 std::vector<double>& values);
+    struct SArrival {
+        int Tap;
+        int Node; // index in the pool's walk order
+    };
+    void Gather(const CImageSourcePool& tree, const SPos* listener,
+                std::vector<SArrival>& arrivals);
+    void Sum(const CImageSourcePool& tree, const std::vector<SArrival>& arrivals,
+             std::vector<int>& taps, std::vector<double>& values);
 
 private:
     struct SContribution {
@@ -32,10 +49,30 @@ private:
         int Path; // offset of its root-to-node path in Paths
     };
     void Visit(const CImageSource* node, const SPos* listener, int depth, int latestAncestorTap);
-    int TapOf(double distance2) const;
+    // The window k with Edges[k] <= d < Edges[k + 1]; Taps() when past the last one.
+    // The arrival time over the tap length lands on k or next to it; the edges
+    // themselves decide, so the answer is the walk's exactly.
+    int TapOf(double distance2) const {
+        const int n = Taps();
+        if (!(distance2 < Edges[n])) return n;
+        int k = static_cast<int>(std::sqrt(distance2) * TapsPerMetre); // a guess
+        if (k > n - 1) k = n - 1;
+        if (k < 0) k = 0;
+        while (k > 0 && Edges[k] > distance2)
+            k--;
+        while (k < n - 1 && Edges[k + 1] <= distance2)
+            k++;
+        return k;
+    }
 
-    std::vector<double> Edges;              // n + 1 squared distances, m²
-    double Step = 1.0;                      // seconds per tap
+    double Nested(const CImageSourcePool& tree, const SArrival* first, const SArrival* last);
+
+    std::vector<double> Edges;        // n + 1 squared distances, m²
+    double Step = 1.0;                // seconds per tap
+    double TapsPerMetre = 1.0;        // 1 / (speed of sound × Step)
+    std::vector<int> NodeTap, Latest; // per pool node: its tap, the latest on its path
+    std::vector<SArrival> Arrivals;
+    std::vector<int> OpenNodes, Ancestors;
     std::vector<const CImageSource*> Trail; // the path to the node being visited
     std::vector<const CImageSource*> Paths; // every contribution's path, back to back
     std::vector<SContribution> Found;

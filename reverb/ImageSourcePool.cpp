@@ -7,7 +7,9 @@ struct CImageSourcePool::SSlot {
     alignas(CImageSource) unsigned char Bytes[sizeof(CImageSource)];
 };
 
-CImageSourcePool::CImageSourcePool() : Slots(new SSlot[Capacity]), Used(0), Lost(0) {}
+CImageSourcePool::CImageSourcePool()
+    : Slots(new SSlot[Capacity]), Xs(new double[Capacity]), Ys(new double[Capacity]),
+      Parents(new int[Capacity]), Used(0), Lost(0) {}
 
 // The nodes hold nothing but pointers into the slots: releasing the slots is all.
 CImageSourcePool::~CImageSourcePool() = default;
@@ -29,5 +31,22 @@ const CImageSource* CImageSourcePool::Build(const SSize* room, const SPos* sourc
     Used = 0;
     Lost = 0;
     void* root = Allocate();
-    return new (root) CImageSource(this, 0, room, source, amplitude, reflection, horizon);
+    const CImageSource* tree =
+        new (root) CImageSource(this, 0, room, source, amplitude, reflection, horizon);
+    // Nodes take their slots as the recursion creates them, so slot order is the walk's
+    // order and every child's slot lies after its parent's.
+    Parents[0] = -1;
+    for (int i = 0; i < Used; i++) {
+        const CImageSource* node = Node(i);
+        Xs[i] = node->x;
+        Ys[i] = node->y;
+        for (int c = 0; c < node->ChildCount; c++)
+            Parents[reinterpret_cast<const SSlot*>(node->Children[c]) - Slots.get()] = i;
+    }
+    return tree;
+}
+
+void CImageSourcePool::SetReflection(double reflection) {
+    for (int i = 1; i < Used; i++)
+        Node(i)->Amplitude = Node(Parents[i])->Amplitude * reflection;
 }

@@ -24,6 +24,9 @@ public:
     const CImageSource* Build(const SSize* room, const SPos* source, double amplitude,
                               double reflection, double horizon);
     const CImageSource* Root() const { return Used > 0 ? Node(0) : nullptr; }
+    // The same tree after the walls changed: every node's amplitude again its parent's
+    // times reflection, as building it computes them; the root keeps its own.
+    void SetReflection(double reflection);
     void Clear() { Used = 0; }
     int Size() const { return Used; }
     // Nodes the last Build could not place (0 for every room the machine makes).
@@ -31,6 +34,13 @@ public:
 
     // A free node's storage, or null when the pool is full (counted in Dropped).
     void* Allocate();
+
+    // The tree flattened in the walk's order (depth first, children in slot order): node
+    // i's position, its parent's index (-1 for the root, always below i) and its depth.
+    const double* X() const { return Xs.get(); }
+    const double* Y() const { return Ys.get(); }
+    const int* Parent() const { return Parents.get(); }
+    const CImageSource* At(int i) const { return Node(i); }
 
     CImageSourcePool(const CImageSourcePool&) = delete;
     CImageSourcePool& operator=(const CImageSourcePool&) = delete;
@@ -40,6 +50,8 @@ private:
     CImageSource* Node(int i) const;
 
     std::unique_ptr<SSlot[]> Slots;
+    std::unique_ptr<double[]> Xs, Ys;
+    std::unique_ptr<int[]> Parents;
     int Used;
     int Lost;
 };

@@ -33,7 +33,7 @@ CKestrel::CKestrel(CHost* host, SKestrelGraphics* graphics)
       SampleRate(host ? std::min(host->GetSampleRate(), KestrelMaximumSampleRate) : 0),
       FilterLength(0), ConvolverLength(0), BlockSize(host ? host->GetBlockSamples() : 0), SrcLeft{},
       SrcRight{}, DstLeft{}, DstRight{}, RoomSize{}, LeftFIR(nullptr), RightFIR(nullptr),
-      Network(nullptr), Graphics(graphics), DirtyEditor(false), DirtyRoom(false),
+      Network(nullptr), Graphics(graphics), DirtyEditor(false), DirtyRoom(false), DirtyWalls(false),
       DirtyNetwork(false), DirtySources(0), DirtyListeners(0), EditorStale(0),
       Scratch(static_cast<size_t>(ScratchChunk) * 10, 0.0) {
     PropertyCount = KestrelPropertyCount;
@@ -45,6 +45,9 @@ CKestrel::CKestrel(CHost* host, SKestrelGraphics* graphics)
         for (auto& list : perSource)
             list.reserve(CImageSourcePool::Capacity);
     for (auto& perSource : TapValue)
+        for (auto& list : perSource)
+            list.reserve(CImageSourcePool::Capacity);
+    for (auto& perSource : Arrivals)
         for (auto& list : perSource)
             list.reserve(CImageSourcePool::Capacity);
     Early.Reserve(CImageSourcePool::Capacity);
@@ -65,7 +68,7 @@ CKestrel::CKestrel(CHost* host, SKestrelGraphics* graphics)
         delete[] Ports;
         throw;
     }
-    DirtyEditor = DirtyRoom = DirtyNetwork = false;
+    DirtyEditor = DirtyRoom = DirtyWalls = DirtyNetwork = false;
     DirtySources = DirtyListeners = 0;
 }
 
@@ -145,8 +148,10 @@ void CKestrel::SetProperty(int index, double value) {
         DirtySources.fetch_or(side, std::memory_order_relaxed);
     else if (index <= KestrelDstRightY)
         DirtyListeners.fetch_or(side, std::memory_order_relaxed);
-    else if (index <= KestrelWallAbsorb)
+    else if (index <= KestrelRoomHeight)
         DirtyRoom.store(true, std::memory_order_relaxed);
+    else if (index == KestrelWallAbsorb)
+        DirtyWalls.store(true, std::memory_order_relaxed);
     else
         DirtyNetwork.store(true, std::memory_order_relaxed);
 }
@@ -240,16 +245,19 @@ void CKestrel::Update() {
     // rebuild marks it again for the next block instead of being lost.
     if (DirtyEditor.exchange(false, std::memory_order_relaxed)) MarkEditorStale(KestrelStaleValues);
     const bool room = DirtyRoom.exchange(false, std::memory_order_relaxed);
+    const bool walls = DirtyWalls.exchange(false, std::memory_order_relaxed);
     const unsigned sources = DirtySources.exchange(0, std::memory_order_relaxed);
     const unsigned listeners = DirtyListeners.exchange(0, std::memory_order_relaxed);
     if (room) {
         ModelRoom();
         ModelFIRs();
-    } else if (sources != 0) {
+    } else if (walls || sources != 0) {
         // A source that did not move keeps its tree, and a listener's responses from it
-        // change only if that listener moved: the same taps a full rebuild would gather.
-        ModelTrees(sources, false);
-        ModelResponses(sources, listeners);
+        // change only if that listener moved (or the walls, which change amplitudes but
+        // no arrival): the same taps a full rebuild would gather.
+        if (walls) ModelWalls();
+        if (sources != 0) ModelTrees(sources, false);
+        ModelResponses(sources, listeners, walls);
     } else if (listeners != 0) {
         ModelResponses(0, listeners);
         UpdateGUIRoom();
@@ -296,11 +304,20 @@ void CKestrel::UpdateDstPos() {
     DstRight = Place(Value(KestrelDstRightX), Value(KestrelDstRightY));
 }
 
+void CKestrel::ModelWalls() {
+    Rebuilds.Room++;
+    WallReflection = -0.599 * Value(KestrelWallAbsorb) + 0.6;
+    Rays[0].SetReflection(WallReflection);
+    Rays[1].SetReflection(WallReflection);
+    UpdateDstPos();
+    UpdateGUIRoom();
+}
+
 void CKestrel::ModelFIRs() {
     ModelResponses(3, 3);
 }
 
-void CKestrel::ModelResponses(unsigned trees, unsigned listeners) {
+void CKestrel::ModelResponses(unsigned trees, unsigned listeners, bool amplitudes) {
     const int block = GetBlockSize();
     const int crossfade = block > 128 ? 128 : block;
     Rebuilds.Responses++;
@@ -313,9 +330,14 @@ void CKestrel::ModelResponses(unsigned trees, unsigned listeners) {
     CStereoFIR* convolvers[2] = {LeftFIR, RightFIR};
     for (int side = 0; side < 2; side++) {
         for (int ear = 0; ear < 2; ear++) {
-            if (!(trees & (1u << side)) && !(listeners & (1u << ear))) continue;
-            Rebuilds.Collected++;
-            Early.Collect(Rays[side].Root(), heard[ear], TapIndex[side][ear], TapValue[side][ear]);
+            const bool moved = (trees & (1u << side)) || (listeners & (1u << ear));
+            if (moved) {
+                Rebuilds.Collected++;
+                Early.Gather(Rays[side], heard[ear], Arrivals[side][ear]);
+            }
+            if (moved || amplitudes)
+                Early.Sum(Rays[side], Arrivals[side][ear], TapIndex[side][ear],
+                          TapValue[side][ear]);
         }
         convolvers[side]->SetTaps(TapIndex[side][0], TapValue[side][0], TapIndex[side][1],
                                   TapValue[side][1], crossfade);

@@ -188,10 +188,14 @@ private:
     // Rebuild the trees of the sources in the mask (bit 0 left, bit 1 right); the
     // room-wide values (size, reflection) are recomputed only with room set.
     void ModelTrees(unsigned sources, bool room);
+    // The walls' reflection changed alone: the trees keep their geometry and take the
+    // new amplitudes.
+    void ModelWalls();
     // Gathers the responses of the trees in `trees` at both listeners and of every tree
-    // at the listeners in `listeners`, then installs all four (each convolver's
-    // crossfade runs whether or not its taps changed, as a full rebuild does).
-    void ModelResponses(unsigned trees, unsigned listeners);
+    // at the listeners in `listeners` (the others are summed again with `amplitudes`),
+    // then installs all four (each convolver's crossfade runs whether or not its taps
+    // changed, as a full rebuild does).
+    void ModelResponses(unsigned trees, unsigned listeners, bool amplitudes = false);
     void CreateProcessors();
     void CreateWindows(); // filter length, convolver length and tap windows of the rate
     void DestroyProcessors();
@@ -213,7 +217,7 @@ private:
     CStereoFIR* RightFIR;
     CFDN* Network;
     SKestrelGraphics* Graphics;
-    std::atomic<bool> DirtyEditor, DirtyRoom, DirtyNetwork;
+    std::atomic<bool> DirtyEditor, DirtyRoom, DirtyWalls, DirtyNetwork;
     // Which nodes moved: bit 0 the left, bit 1 the right one (sources and listeners).
     std::atomic<unsigned> DirtySources, DirtyListeners;
     std::atomic<unsigned> EditorStale;       // KestrelStale… bits the editor has not taken yet
@@ -224,5 +228,6 @@ private:
     // rebuilds so that only what moved is gathered again.
     std::vector<int> TapIndex[2][2];
     std::vector<double> TapValue[2][2];
+    std::vector<CEarlyTaps::SArrival> Arrivals[2][2]; // which nodes those taps hold
     SRebuildCounts Rebuilds{};
 };

@@ -179,20 +179,41 @@ void CStereoFIR::ProcessBlock(const double* x, int n, double* outL, double* outR
     while (CrossfadeRemaining > 0 && done < n) {
         constexpr int Stretch = 256;
         const int m = std::min({n - done, CrossfadeRemaining, Stretch});
-        double weight[Stretch];
+        double weight[Stretch], fading[Stretch];
         for (int i = 0; i < m; i++) {
             weight[i] = CrossfadePosition;
+            fading[i] = 1.0 - CrossfadePosition;
             if (--CrossfadeRemaining > 0) CrossfadePosition += CrossfadeStep;
         }
         auto fade = [&](const STaps& current, const STaps& previous, double* out) {
             Convolve(current.Index, current.Value, now + done, m, out + done);
+            double* o = out + done;
             for (int i = 0; i < m; i++)
-                out[done + i] = weight[i] * out[done + i];
-            for (size_t t = 0; t < previous.Index.size(); t++) {
+                o[i] = weight[i] * o[i];
+            // Four previous taps a pass, each sample still adding them in ascending order.
+            const size_t count = previous.Index.size();
+            size_t t = 0;
+            for (; t + 4 <= count; t += 4) {
+                const double* f0 = now + done - previous.Index[t];
+                const double* f1 = now + done - previous.Index[t + 1];
+                const double* f2 = now + done - previous.Index[t + 2];
+                const double* f3 = now + done - previous.Index[t + 3];
+                const double h0 = previous.Value[t], h1 = previous.Value[t + 1];
+                const double h2 = previous.Value[t + 2], h3 = previous.Value[t + 3];
+                for (int i = 0; i < m; i++) {
+                    double v = o[i];
+                    v += (f0[i] * fading[i]) * h0;
+                    v += (f1[i] * fading[i]) * h1;
+                    v += (f2[i] * fading[i]) * h2;
+                    v += (f3[i] * fading[i]) * h3;
+                    o[i] = v;
+                }
+            }
+            for (; t < count; t++) {
                 const double* old = now + done - previous.Index[t];
                 const double h = previous.Value[t];
                 for (int i = 0; i < m; i++)
-                    out[done + i] += (old[i] * (1.0 - weight[i])) * h;
+                    o[i] += (old[i] * fading[i]) * h;
             }
         };
         fade(Left, PreviousLeft, outL);
