@@ -115,9 +115,12 @@ void CKestrelGUI::UpdateImpulse(int n, const SKestrelTaps& left, const SKestrelT
     if (n < 0) return;
     // (left input's response + right input's) / 2 at every tap, each response being the
     // sum of its two sides' values there: built from the taps alone, the same sums.
-    std::vector<double> a(static_cast<size_t>(n), 0.0), b(static_cast<size_t>(n), 0.0);
-    auto add = [n](const SKestrelTaps& taps, std::vector<double>& response) {
-        std::vector<double> side(response.size(), 0.0);
+    std::vector<double>& a = Scratch[0];
+    std::vector<double>& b = Scratch[1];
+    std::vector<double>& side = Scratch[2];
+    auto add = [n, &side](const SKestrelTaps& taps, std::vector<double>& response) {
+        response.assign(static_cast<size_t>(n), 0.0);
+        side.assign(static_cast<size_t>(n), 0.0);
         for (int s = 0; s < 2; s++) {
             const auto& index = taps.Index[s];
             const auto& value = taps.Value[s];
@@ -135,14 +138,23 @@ void CKestrelGUI::UpdateImpulse(int n, const SKestrelTaps& left, const SKestrelT
 }
 
 void CKestrelGUI::UpdateImpulse2(int n, const CFDN* network, int skip) {
+    std::unique_ptr<CFDN> copy(network->Clone());
+    DrawLate(n, copy.get(), skip);
+}
+
+void CKestrelGUI::DrawLate(int n, CFDN* network, int skip) {
     if (n < 0 || skip < 0) return;
     const size_t length = static_cast<size_t>(n) + skip;
-    // The unit impulse through a copy in one block: the same samples as one at a time.
-    std::vector<double> impulse(length, 0.0), left(length), right(length);
+    // The unit impulse through the network in one block: the same samples as one at a time.
+    std::vector<double>& impulse = Scratch[0];
+    std::vector<double>& left = Scratch[1];
+    std::vector<double>& right = Scratch[2];
+    impulse.assign(length, 0.0);
+    left.resize(length);
+    right.resize(length);
     if (length > 0) impulse[0] = 1.0;
-    std::unique_ptr<CFDN> copy(network->Clone());
-    copy->ProcessBlock(impulse.data(), impulse.data(), left.data(), right.data(),
-                       static_cast<int>(length));
+    network->ProcessBlock(impulse.data(), impulse.data(), left.data(), right.data(),
+                          static_cast<int>(length));
     for (size_t i = 0; i < length; i++)
         left[i] = (std::fabs(left[i]) + std::fabs(right[i])) * 0.5;
     Late->Update(n, left.data() + skip);
@@ -166,9 +178,12 @@ void CKestrelGUI::OnIdle() {
     // keeps it until then).
     if ((Pending & KestrelStaleLate) && LatePace.Due()) {
         Pending = 0;
-        const CFDN network(State.SampleRate, KestrelDelayLengths, State.Feedback, State.Gain,
-                           State.Cutoff);
-        UpdateImpulse2(2 * State.FilterLength, &network, State.FilterLength);
+        if (!LateNetwork || LateNetwork->GetSampleRate() != State.SampleRate)
+            LateNetwork = std::make_unique<CFDN>(State.SampleRate, KestrelDelayLengths,
+                                                 State.Feedback, State.Gain, State.Cutoff);
+        else
+            LateNetwork->Restart(State.Feedback, State.Gain, State.Cutoff);
+        DrawLate(2 * State.FilterLength, LateNetwork.get(), State.FilterLength);
         LatePace.Drawn();
     }
     if (Room->IsStale() && RoomPace.Due()) {

@@ -12,6 +12,9 @@
 #include "ui/LiteLCDText.h"
 #include "ui/LiteSlider.h"
 
+#include <memory>
+#include <vector>
+
 struct SKestrelGraphics;
 
 // Where each control sits on the 430 × 200 background.
@@ -74,6 +77,8 @@ public:
 
 private:
     void DeleteControls(); // in the layout's order of destruction; null entries skipped
+    // The late tail of network itself (silent, settled), n samples after `skip`.
+    void DrawLate(int n, CFDN* network, int skip);
 
     SKestrelGraphics* Graphics;
     CLiteKnob** Knobs;
@@ -85,7 +90,11 @@ private:
     CBitFont* Font;
     CKestrel* Machine;
     SKestrelEditorState State; // what the last idle took from the machine
-    unsigned Pending;          // KestrelStale… bits taken but not drawn yet
+    // Kept from one drawing to the next, so that a redraw allocates nothing: the network
+    // the late view simulates (made again only for another rate) and the sample arrays.
+    std::unique_ptr<CFDN> LateNetwork;
+    std::vector<double> Scratch[3];
+    unsigned Pending; // KestrelStale… bits taken but not drawn yet
     static constexpr DWORD SlowViewMs = 150;
     // When a slow view may be drawn again (GetTickCount milliseconds).
     struct SPace {

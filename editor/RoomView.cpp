@@ -98,9 +98,8 @@ void CRoomView::Render() {
     Stale = false;
     int pw, ph;
     Area(&pw, &ph);
-    std::vector<unsigned char> alpha;
-    Field(Left, Right, Room, pw, ph, Time * TimeScale, Opacity, alpha);
-    Publish(alpha, pw, ph);
+    Field(Left, Right, Room, pw, ph, Time * TimeScale, Opacity, Alpha);
+    Publish(Alpha, pw, ph);
 }
 
 void CRoomView::RenderIfStale() {
@@ -119,13 +118,12 @@ void CRoomView::RenderIfStale() {
         t = Time * TimeScale;
         generation = Generation;
     }
-    // The expensive part holds no lock: the audio thread may rebuild meanwhile.
-    std::vector<unsigned char> alpha;
-    Field(left, right, room, pw, ph, t, Opacity, alpha);
+    // The expensive part holds no lock (Alpha is the UI thread's alone).
+    Field(left, right, room, pw, ph, t, Opacity, Alpha);
     CMutexLock lock(Container);
     if (generation != Generation) return; // newer models came: the next idle draws them
     Stale = false;
-    Publish(alpha, pw, ph);
+    Publish(Alpha, pw, ph);
 }
 
 void CRoomView::NodePos(const SPos* position, int* x, int* y) const {

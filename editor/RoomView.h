@@ -58,7 +58,8 @@ private:
                       int ph, double t, double opacity, std::vector<unsigned char>& alpha);
     void Publish(const std::vector<unsigned char>& alpha, int pw, int ph);
 
-    const CImageSource* Left; // the model's trees, rebuilt only before Update
+    std::vector<unsigned char> Alpha; // the last field, kept so a redraw allocates nothing
+    const CImageSource* Left;         // the model's trees, rebuilt only before Update
     const CImageSource* Right;
     SSize Room;
     SPos Nodes[4];

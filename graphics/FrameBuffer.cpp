@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 CFrameBuffer::CFrameBuffer(int width, int height, bool alpha)
     : ClipLeft(0), ClipRight(width - 1), ClipTop(0), ClipBottom(height - 1),
@@ -178,6 +179,14 @@ void TopDownHeader(BITMAPINFO& info, int width, int height) {
     info.bmiHeader.biCompression = BI_RGB;
 }
 
+// Zeroed room for n bytes of DIB rows, kept per thread from one transfer to the next:
+// an editor's redraws allocate nothing once it has drawn at its size.
+unsigned char* RowBuffer(size_t n) {
+    thread_local std::vector<unsigned char> rows;
+    rows.assign(n, 0);
+    return rows.data();
+}
+
 } // namespace
 
 void CFrameBuffer::Draw(CBackBuffer* back, int, int y, int, int h) {
@@ -189,10 +198,10 @@ void CFrameBuffer::Draw(CBackBuffer* back, int, int y, int, int h) {
     if (y + h > Height) h = Height - y;
     if (h <= 0) return;
     const size_t stride = DibStride(Width);
-    std::unique_ptr<unsigned char[]> rows(new unsigned char[stride * h]());
+    unsigned char* rows = RowBuffer(stride * h);
     for (int r = 0; r < h; r++) {
         const unsigned char* s = Data + static_cast<size_t>(y + r) * Width * 3;
-        unsigned char* d = rows.get() + r * stride;
+        unsigned char* d = rows + r * stride;
         for (int x = 0; x < Width; x++, s += 3, d += 3) {
             d[0] = s[2];
             d[1] = s[1];
@@ -202,7 +211,7 @@ void CFrameBuffer::Draw(CBackBuffer* back, int, int y, int, int h) {
     BITMAPINFO info;
     TopDownHeader(info, Width, Height);
     SetDIBits(back->GetDC(), back->GetBitmap(), static_cast<UINT>(Height - y - h),
-              static_cast<UINT>(h), rows.get(), &info, DIB_RGB_COLORS);
+              static_cast<UINT>(h), rows, &info, DIB_RGB_COLORS);
 }
 
 void CFrameBuffer::Draw(CBackBuffer* back) {
@@ -220,10 +229,10 @@ void CFrameBuffer::DrawScaled(CBackBuffer* back, int y, int h, int scale) {
     if (h <= 0 || back->GetWidth() < Width * scale || back->GetHeight() < Height * scale) return;
     const int width = Width * scale;
     const size_t stride = DibStride(width);
-    std::unique_ptr<unsigned char[]> rows(new unsigned char[stride * h * scale]());
+    unsigned char* rows = RowBuffer(stride * h * scale);
     for (int r = 0; r < h; r++) {
         const unsigned char* s = Data + static_cast<size_t>(y + r) * Width * 3;
-        unsigned char* first = rows.get() + static_cast<size_t>(r) * scale * stride;
+        unsigned char* first = rows + static_cast<size_t>(r) * scale * stride;
         unsigned char* d = first;
         for (int x = 0; x < Width; x++, s += 3)
             for (int k = 0; k < scale; k++, d += 3) {
@@ -237,7 +246,7 @@ void CFrameBuffer::DrawScaled(CBackBuffer* back, int y, int h, int scale) {
     BITMAPINFO info;
     TopDownHeader(info, width, Height * scale);
     SetDIBits(back->GetDC(), back->GetBitmap(), static_cast<UINT>((Height - y - h) * scale),
-              static_cast<UINT>(h * scale), rows.get(), &info, DIB_RGB_COLORS);
+              static_cast<UINT>(h * scale), rows, &info, DIB_RGB_COLORS);
 }
 
 void CFrameBuffer::TextureFill(CBackBuffer* back, int ox, int oy) {
@@ -248,10 +257,10 @@ void CFrameBuffer::TextureFill(CBackBuffer* back, int ox, int oy) {
     oy = (oy % Height + Height) % Height;
     const int bpp = BytesPerPixel();
     const size_t stride = DibStride(bw);
-    std::unique_ptr<unsigned char[]> rows(new unsigned char[stride * bh]());
+    unsigned char* rows = RowBuffer(stride * bh);
     for (int j = 0; j < bh; j++) {
         const int sy = (oy + j) % Height;
-        unsigned char* d = rows.get() + j * stride;
+        unsigned char* d = rows + j * stride;
         for (int i = 0; i < bw; i++, d += 3) {
             const unsigned char* s =
                 Data + (static_cast<size_t>(sy) * Width + (ox + i) % Width) * bpp;
@@ -262,6 +271,6 @@ void CFrameBuffer::TextureFill(CBackBuffer* back, int ox, int oy) {
     }
     BITMAPINFO info;
     TopDownHeader(info, bw, bh);
-    SetDIBits(back->GetDC(), back->GetBitmap(), 0, static_cast<UINT>(bh), rows.get(), &info,
+    SetDIBits(back->GetDC(), back->GetBitmap(), 0, static_cast<UINT>(bh), rows, &info,
               DIB_RGB_COLORS);
 }

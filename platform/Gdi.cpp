@@ -153,21 +153,37 @@ void ReleaseWindowDCs(SWindow* window) {
     window->OwnDC = window->FrameDC = nullptr;
 }
 
+namespace {
+
+// Copies window's surface and, over it, its visible children's into out with the
+// window's origin at (ox, oy), inside the clip [left, right) × [top, bottom) that its
+// ancestors leave: each surface is seen only within its parents'.
+void ComposeAt(const SWindow* window, SSurface& out, int ox, int oy, int left, int top, int right,
+               int bottom) {
+    const SSurface& from = window->Surface;
+    left = std::max({left, ox, 0});
+    top = std::max({top, oy, 0});
+    right = std::min({right, ox + from.Width, out.Width});
+    bottom = std::min({bottom, oy + from.Height, out.Height});
+    if (left >= right || top >= bottom) return;
+    for (int y = top; y < bottom; y++)
+        std::copy_n(&from.Pixels[static_cast<size_t>(y - oy) * from.Width + (left - ox)],
+                    right - left, &out.Pixels[static_cast<size_t>(y) * out.Width + left]);
+    for (const SWindow* child : window->Children)
+        if (child->Visible)
+            ComposeAt(child, out, ox + child->X + window->Border(),
+                      oy + child->Y + window->Border(), left, top, right, bottom);
+}
+
+} // namespace
+
 void Compose(SWindow* window, SSurface& out) {
-    out = window->Surface;
-    for (SWindow* child : window->Children) {
-        if (!child->Visible) continue;
-        SSurface inner;
-        Compose(child, inner);
-        const int ox = child->X + window->Border(), oy = child->Y + window->Border();
-        for (int y = 0; y < inner.Height; y++)
-            for (int x = 0; x < inner.Width; x++) {
-                const int tx = ox + x, ty = oy + y;
-                if (tx < 0 || ty < 0 || tx >= out.Width || ty >= out.Height) continue;
-                out.Pixels[static_cast<size_t>(ty) * out.Width + tx] =
-                    inner.Pixels[static_cast<size_t>(y) * inner.Width + x];
-            }
-    }
+    // Into out's own storage: a presenter that keeps its surface composes without
+    // allocating once it has the window's size.
+    out.Width = window->Surface.Width;
+    out.Height = window->Surface.Height;
+    out.Pixels.resize(window->Surface.Pixels.size());
+    ComposeAt(window, out, 0, 0, 0, 0, out.Width, out.Height);
 }
 
 } // namespace KestrelWin32

@@ -41,6 +41,9 @@ struct SAttached {
     Time LastPress;
     int LastX, LastY;
     bool Exposed;
+    // Kept between drawings, so that redrawing allocates nothing once the size is known.
+    SSurface Composed;
+    XImage* Image;
 };
 
 // Every editor's connection. Hosts may run editors of several instances on different
@@ -62,8 +65,28 @@ int SwallowError(Display*, xError* error, XExtCodes*, int* answer) {
     return True;
 }
 
+// The attachment's image at the composed size, made again only when the size changes.
+XImage* ImageFor(SAttached* a, int width, int height) {
+    if (a->Image && a->Image->width == width && a->Image->height == height) return a->Image;
+    if (a->Image) XDestroyImage(a->Image); // frees the data too
+    a->Image = nullptr;
+    Visual* visual = DefaultVisual(a->Connection, DefaultScreen(a->Connection));
+    const int depth = DefaultDepth(a->Connection, DefaultScreen(a->Connection));
+    XImage* image =
+        XCreateImage(a->Connection, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
+                     static_cast<unsigned>(width), static_cast<unsigned>(height), 32, 0);
+    if (!image) return nullptr;
+    image->data = static_cast<char*>(malloc(static_cast<size_t>(image->bytes_per_line) * height));
+    if (!image->data) {
+        XDestroyImage(image);
+        return nullptr;
+    }
+    a->Image = image;
+    return image;
+}
+
 void PutPixels(SAttached* a) {
-    SSurface composed;
+    SSurface& composed = a->Composed;
     {
         std::lock_guard<std::recursive_mutex> lock(State().Lock);
         SWindow* w = FindWindow(a->Window);
@@ -73,27 +96,35 @@ void PutPixels(SAttached* a) {
     }
     a->Exposed = false;
     if (composed.Width <= 0 || composed.Height <= 0) return;
-    Visual* visual = DefaultVisual(a->Connection, DefaultScreen(a->Connection));
-    const int depth = DefaultDepth(a->Connection, DefaultScreen(a->Connection));
-    XImage* image = XCreateImage(a->Connection, visual, static_cast<unsigned>(depth), ZPixmap, 0,
-                                 nullptr, static_cast<unsigned>(composed.Width),
-                                 static_cast<unsigned>(composed.Height), 32, 0);
+    XImage* image = ImageFor(a, composed.Width, composed.Height);
     if (!image) return;
-    image->data =
-        static_cast<char*>(malloc(static_cast<size_t>(image->bytes_per_line) * composed.Height));
-    if (!image->data) {
-        XDestroyImage(image);
-        return;
-    }
-    for (int y = 0; y < composed.Height; y++)
-        for (int x = 0; x < composed.Width; x++) {
-            const uint32_t c = composed.Pixels[static_cast<size_t>(y) * composed.Width + x];
-            const unsigned long r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
-            XPutPixel(image, x, y, (r << 16) | (g << 8) | b);
+    // The common visual (32 bits a pixel, 0x00RRGGBB, least significant byte first, on a
+    // little-endian machine) is written a word at a time; any other goes through Xlib
+    // pixel by pixel.
+    const uint32_t one = 1;
+    const bool littleEndian = *reinterpret_cast<const unsigned char*>(&one) == 1;
+    const bool direct = littleEndian && image->bits_per_pixel == 32 &&
+                        image->red_mask == 0xFF0000 && image->green_mask == 0xFF00 &&
+                        image->blue_mask == 0xFF && image->byte_order == LSBFirst;
+    for (int y = 0; y < composed.Height; y++) {
+        const uint32_t* from = &composed.Pixels[static_cast<size_t>(y) * composed.Width];
+        if (direct) {
+            auto* row = reinterpret_cast<uint32_t*>(image->data +
+                                                    static_cast<size_t>(y) * image->bytes_per_line);
+            for (int x = 0; x < composed.Width; x++) {
+                const uint32_t c = from[x];
+                row[x] = (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
+            }
+        } else {
+            for (int x = 0; x < composed.Width; x++) {
+                const uint32_t c = from[x];
+                const unsigned long r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
+                XPutPixel(image, x, y, (r << 16) | (g << 8) | b);
+            }
         }
+    }
     XPutImage(a->Connection, a->Native, a->Context, image, 0, 0, 0, 0,
               static_cast<unsigned>(composed.Width), static_cast<unsigned>(composed.Height));
-    XDestroyImage(image); // frees the data too
 }
 
 void Pump(SAttached* a) {
@@ -161,6 +192,7 @@ void PumpSession(HWND window) {
 }
 
 void Close(SAttached* a) {
+    if (a->Image) XDestroyImage(a->Image);
     XFreeCursor(a->Connection, a->Arrow);
     XFreeCursor(a->Connection, a->Move);
     XFreeGC(a->Connection, a->Context);

@@ -1,5 +1,6 @@
 #include "reverb/FDN.h"
 
+#include <algorithm>
 #include <cmath>
 
 extern "C" const int KestrelDelayLengths[4] = {601, 691, 773, 839};
@@ -61,6 +62,17 @@ void CFDN::SetCutoff(double cutoff) {
 
 CFDN* CFDN::Clone() const {
     return new CFDN(SampleRate, Lengths, FeedbackTarget, GainTarget, Cutoff);
+}
+
+void CFDN::Restart(double feedback, double gain, double cutoff) {
+    FeedbackTarget = FeedbackCurrent = feedback;
+    GainTarget = GainCurrent = gain;
+    for (int i = 0; i < 4; i++) {
+        std::fill(Lines[i].begin(), Lines[i].end(), 0.0);
+        X1[i] = X2[i] = Y1[i] = Y2[i] = 0.0;
+        Positions[i] = 0;
+    }
+    SetCutoff(cutoff);
 }
 
 void CFDN::ProcessBlock(const double* inL, const double* inR, double* outL, double* outR, int n) {

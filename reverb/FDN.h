@@ -22,6 +22,10 @@ public:
     void SetCutoff(double cutoff);
     // A silent copy with the same settings, already settled at the targets. Caller owns it.
     CFDN* Clone() const;
+    // Silent again, settled at these settings: what a new network of the same rate and
+    // lengths would be, without allocating.
+    void Restart(double feedback, double gain, double cutoff);
+    int GetSampleRate() const { return SampleRate; }
     // Writes (does not add) one output sample per side.
     void Process(double inL, double inR, double* outL, double* outR);
     // n samples at once, the same arithmetic as n calls of Process.
