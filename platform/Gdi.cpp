@@ -177,13 +177,19 @@ void ComposeAt(const SWindow* window, SSurface& out, int ox, int oy, int left, i
 
 } // namespace
 
-void Compose(SWindow* window, SSurface& out) {
+void Compose(SWindow* window, SSurface& out, const RECT* area) {
     // Into out's own storage: a presenter that keeps its surface composes without
     // allocating once it has the window's size.
-    out.Width = window->Surface.Width;
-    out.Height = window->Surface.Height;
-    out.Pixels.resize(window->Surface.Pixels.size());
-    ComposeAt(window, out, 0, 0, 0, 0, out.Width, out.Height);
+    if (!area || out.Width != window->Surface.Width || out.Height != window->Surface.Height) {
+        out.Width = window->Surface.Width;
+        out.Height = window->Surface.Height;
+        out.Pixels.resize(window->Surface.Pixels.size());
+        area = nullptr;
+    }
+    if (area)
+        ComposeAt(window, out, 0, 0, area->left, area->top, area->right, area->bottom);
+    else
+        ComposeAt(window, out, 0, 0, 0, 0, out.Width, out.Height);
 }
 
 } // namespace KestrelWin32

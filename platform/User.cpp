@@ -88,12 +88,34 @@ void DeliverMouse(HWND top, UINT message, int x, int y) {
     SendMessageA(target, message, 0, MAKELPARAM(tx, ty));
 }
 
-bool TakeDamage(SWindow* window) {
-    bool damaged = window->Damage.left < window->Damage.right;
+namespace {
+
+void TakeDamageAt(SWindow* window, int ox, int oy, RECT& total) {
+    const RECT& d = window->Damage;
+    if (d.left < d.right && d.top < d.bottom) {
+        const RECT moved{d.left + ox, d.top + oy, d.right + ox, d.bottom + oy};
+        if (total.left >= total.right) {
+            total = moved;
+        } else {
+            total.left = std::min(total.left, moved.left);
+            total.top = std::min(total.top, moved.top);
+            total.right = std::max(total.right, moved.right);
+            total.bottom = std::max(total.bottom, moved.bottom);
+        }
+    }
     window->Damage = RECT{};
     for (SWindow* child : window->Children)
-        damaged = TakeDamage(child) || damaged;
-    return damaged;
+        TakeDamageAt(child, ox + child->X + window->Border(), oy + child->Y + window->Border(),
+                     total);
+}
+
+} // namespace
+
+bool TakeDamage(SWindow* window, RECT* area) {
+    RECT total{};
+    TakeDamageAt(window, 0, 0, total);
+    *area = total;
+    return total.left < total.right;
 }
 
 } // namespace KestrelWin32

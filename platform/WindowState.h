@@ -164,12 +164,15 @@ STarget TargetOf(SDC* dc);
 // Drops every GDI object a window's device contexts hold.
 void ReleaseWindowDCs(SWindow* window);
 // The window's surface with its visible children drawn in, for presenters and tests.
-void Compose(SWindow* window, SSurface& out);
+// area null: all of it, into out resized to the window's surface. Otherwise only that
+// rectangle of the window is composed again, over what out holds from before.
+void Compose(SWindow* window, SSurface& out, const RECT* area = nullptr);
 // A pointer event at (x, y) of `top`'s client area, delivered as Win32 does: to the
 // capturing window, else to the deepest visible window under the point, in that
 // window's client coordinates. Call without the lock.
 void DeliverMouse(HWND top, UINT message, int x, int y);
-// Whether a window or any of its children changed since the last call; clears it.
-bool TakeDamage(SWindow* window);
+// Whether a window or any of its children changed since the last call, and where (the
+// union, in the window's coordinates); clears it.
+bool TakeDamage(SWindow* window, RECT* area);
 
 } // namespace KestrelWin32

@@ -87,17 +87,28 @@ XImage* ImageFor(SAttached* a, int width, int height) {
 
 void PutPixels(SAttached* a) {
     SSurface& composed = a->Composed;
+    RECT area{};
     {
         std::lock_guard<std::recursive_mutex> lock(State().Lock);
         SWindow* w = FindWindow(a->Window);
         if (!w) return;
-        if (!TakeDamage(w) && !a->Exposed) return;
-        Compose(w, composed);
+        const bool damaged = TakeDamage(w, &area);
+        // Only what changed is composed and sent, unless the server lost the window's
+        // pixels or the window has another size now.
+        const bool all = a->Exposed || !a->Image || composed.Width != w->Surface.Width ||
+                         composed.Height != w->Surface.Height;
+        if (!damaged && !all) return;
+        if (all) area = RECT{0, 0, w->Surface.Width, w->Surface.Height};
+        Compose(w, composed, all ? nullptr : &area);
     }
     a->Exposed = false;
     if (composed.Width <= 0 || composed.Height <= 0) return;
     XImage* image = ImageFor(a, composed.Width, composed.Height);
     if (!image) return;
+    const int left = std::max<int>(area.left, 0), top = std::max<int>(area.top, 0);
+    const int right = std::min<int>(area.right, composed.Width);
+    const int bottom = std::min<int>(area.bottom, composed.Height);
+    if (left >= right || top >= bottom) return;
     // The common visual (32 bits a pixel, 0x00RRGGBB, least significant byte first, on a
     // little-endian machine) is written a word at a time; any other goes through Xlib
     // pixel by pixel.
@@ -106,25 +117,25 @@ void PutPixels(SAttached* a) {
     const bool direct = littleEndian && image->bits_per_pixel == 32 &&
                         image->red_mask == 0xFF0000 && image->green_mask == 0xFF00 &&
                         image->blue_mask == 0xFF && image->byte_order == LSBFirst;
-    for (int y = 0; y < composed.Height; y++) {
+    for (int y = top; y < bottom; y++) {
         const uint32_t* from = &composed.Pixels[static_cast<size_t>(y) * composed.Width];
         if (direct) {
             auto* row = reinterpret_cast<uint32_t*>(image->data +
                                                     static_cast<size_t>(y) * image->bytes_per_line);
-            for (int x = 0; x < composed.Width; x++) {
+            for (int x = left; x < right; x++) {
                 const uint32_t c = from[x];
                 row[x] = (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
             }
         } else {
-            for (int x = 0; x < composed.Width; x++) {
+            for (int x = left; x < right; x++) {
                 const uint32_t c = from[x];
                 const unsigned long r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
                 XPutPixel(image, x, y, (r << 16) | (g << 8) | b);
             }
         }
     }
-    XPutImage(a->Connection, a->Native, a->Context, image, 0, 0, 0, 0,
-              static_cast<unsigned>(composed.Width), static_cast<unsigned>(composed.Height));
+    XPutImage(a->Connection, a->Native, a->Context, image, left, top, left, top,
+              static_cast<unsigned>(right - left), static_cast<unsigned>(bottom - top));
 }
 
 void Pump(SAttached* a) {

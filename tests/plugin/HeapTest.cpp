@@ -1,12 +1,11 @@
-// The audio thread allocates nothing: this test program replaces malloc and its kin
-// (forwarding to the C library's own) and counts the calls made while a process call
-// runs, with one parameter moved before every block, for each of the fourteen, with
-// the editor closed and open. The plug-in is loaded as hosts load it.
+// The audio thread allocates nothing: this test program counts the heap calls made
+// while a process call runs (support/HeapCounter), with one parameter moved before every block, for
+// each of the fourteen, with the editor closed and open. The plug-in is loaded as hosts load it.
+#include "support/HeapCounter.h"
 #include "support/PluginHost.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -14,54 +13,6 @@
 #if defined(KESTREL_LV2_DSP)
 #include <lv2/core/lv2.h>
 #endif
-
-extern "C" {
-void* __libc_malloc(size_t size);
-void* __libc_calloc(size_t count, size_t size);
-void* __libc_realloc(void* p, size_t size);
-void* __libc_memalign(size_t alignment, size_t size);
-void __libc_free(void* p);
-}
-
-namespace {
-thread_local bool Counting = false; // set on the "audio thread" around a process call
-std::atomic<long> HeapCalls{0};
-void Count() {
-    if (Counting) HeapCalls.fetch_add(1, std::memory_order_relaxed);
-}
-} // namespace
-
-extern "C" {
-void* malloc(size_t size) {
-    Count();
-    return __libc_malloc(size);
-}
-void* calloc(size_t count, size_t size) {
-    Count();
-    return __libc_calloc(count, size);
-}
-void* realloc(void* p, size_t size) {
-    Count();
-    return __libc_realloc(p, size);
-}
-void* memalign(size_t alignment, size_t size) {
-    Count();
-    return __libc_memalign(alignment, size);
-}
-void* aligned_alloc(size_t alignment, size_t size) {
-    Count();
-    return __libc_memalign(alignment, size);
-}
-int posix_memalign(void** p, size_t alignment, size_t size) {
-    Count();
-    *p = __libc_memalign(alignment, size);
-    return *p ? 0 : 12; // ENOMEM
-}
-void free(void* p) {
-    if (p) Count();
-    __libc_free(p);
-}
-}
 
 namespace {
 
@@ -72,19 +23,19 @@ long HeapCallsWhileAutomating(AEffect* e, int index, int frames, int blocks) {
     std::vector<Sample> l(static_cast<size_t>(frames), Sample(0.1)), r(l), ol(l), orr(l);
     Sample* in[2] = {l.data(), r.data()};
     Sample* out[2] = {ol.data(), orr.data()};
-    HeapCalls = 0;
+    long calls = 0;
     for (int b = 0; b < blocks; b++) {
         const float value = static_cast<float>(b % 20) / 19.0f;
-        Counting = true;
+        KestrelHeap::Begin();
         e->setParameter(e, index, b % 40 < 20 ? value : 1.0f - value);
         if constexpr (sizeof(Sample) == sizeof(float))
             e->processReplacing(e, in, out, frames);
         else
             e->processDoubleReplacing(e, in, out, frames);
-        Counting = false;
+        calls += KestrelHeap::End();
         e->dispatcher(e, effEditIdle, 0, 0, nullptr, 0); // the UI thread may allocate
     }
-    return HeapCalls.load();
+    return calls;
 }
 
 } // namespace
@@ -131,14 +82,14 @@ TEST(Heap, Lv2RunAllocatesNothingUnderAutomation) {
     d->activate(h);
     d->run(h, 300);
     for (int index = 0; index < 14; index++) {
-        HeapCalls = 0;
+        long calls = 0;
         for (int b = 0; b < 20; b++) {
             controls[index] = static_cast<float>(b % 10) / 9.0f;
-            Counting = true;
+            KestrelHeap::Begin();
             d->run(h, b % 2 ? 300 : 64);
-            Counting = false;
+            calls += KestrelHeap::End();
         }
-        EXPECT_EQ(HeapCalls.load(), 0) << "port " << 4 + index;
+        EXPECT_EQ(calls, 0) << "port " << 4 + index;
     }
     d->deactivate(h);
     d->cleanup(h);

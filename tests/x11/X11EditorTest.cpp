@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -315,4 +316,48 @@ TEST_F(SX11, ADesktopThatChangesItsResolutionResizesTheOpenEditor) {
         asked |= call.Opcode == audioMasterSizeWindow && call.Index == 860 && call.Value == 400;
     EXPECT_TRUE(asked) << "the host is asked to make its window 860 x 400";
     EXPECT_EQ(EditorSize(), "860 x 400");
+}
+
+TEST_F(SX11, AfterTheHostMovesAKnobAt2xTheScreenIsAFullRenderOfTheNewState) {
+    // Only the changed parts reach the screen after the first drawing: the knob's block,
+    // at twice the scale. What shows must be what a fresh editor draws for those values.
+    setenv("KESTREL_UI_SCALE", "2", 1);
+    struct SUnset {
+        ~SUnset() { unsetenv("KESTREL_UI_SCALE"); }
+    } unset;
+    XResizeWindow(X, Frame, 860, 400);
+    Open();
+    Effect->setParameter(Effect, KestrelFeedback, 0.9f);
+    for (int round = 0; round < 8; round++) { // the slow views' pace, and then some
+        Idle(2);
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    }
+    Idle();
+    XImage* image = XGetImage(X, Frame, 0, 0, 860, 400, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    SKestrelGraphics graphics{};
+    LoadKestrelGraphics(&graphics);
+    SetKestrelEditorFactory(CModelEditor::Create);
+    CFakeHost fake;
+    fake.SampleRate = Host.SampleRate;
+    fake.BlockSamples = Host.BlockSize;
+    HWND parent = KestrelTesting::CreateHostWindow(860, 400);
+    {
+        CKestrel machine(&fake, &graphics);
+        machine.SetProperty(KestrelFeedback, static_cast<double>(0.9f));
+        HWND editor = machine.CreateGUI(parent);
+        machine.SetGUIScale(2);
+        KestrelTesting::Pump();
+        const auto expected = KestrelTesting::ReadWindow(editor);
+        ASSERT_EQ(expected.Width, 860);
+        int differing = 0;
+        for (int y = 0; y < 400; y++)
+            for (int x = 0; x < 860; x++)
+                differing += Screen(image, x, y) != expected.At(x, y);
+        EXPECT_EQ(differing, 0);
+        machine.OnHideGUI();
+    }
+    DestroyWindow(parent);
+    FreeKestrelGraphics(&graphics);
+    XDestroyImage(image);
 }
