@@ -341,16 +341,24 @@ BOOL BitBlt(HDC destination, int x, int y, int width, int height, HDC source, in
     if (!d || !s) return FALSE;
     STarget to = TargetOf(d), from = TargetOf(s);
     if (!to.Surface || !from.Surface) return FALSE;
-    for (int j = 0; j < height; j++) {
-        const int fy = sy + j + from.OriginY;
-        if (fy < 0 || fy >= from.Surface->Height) continue;
-        for (int i = 0; i < width; i++) {
-            const int fx = sx + i + from.OriginX;
-            if (fx < 0 || fx >= from.Surface->Width) continue;
-            to.Put(x + i, y + j,
-                   from.Surface->Pixels[static_cast<size_t>(fy) * from.Surface->Width + fx]);
-        }
+    // Row by row over the part that lies inside both surfaces and the target's limit,
+    // as Put would clip each pixel; the damage is that one rectangle.
+    const int dx = x + to.OriginX, dy = y + to.OriginY; // target surface position of (0, 0)
+    const int fx = sx + from.OriginX, fy = sy + from.OriginY;
+    int i0 = std::max({0, -fx, static_cast<int>(to.Limit.left) - dx});
+    int j0 = std::max({0, -fy, static_cast<int>(to.Limit.top) - dy});
+    int i1 = std::min({width, from.Surface->Width - fx, static_cast<int>(to.Limit.right) - dx});
+    int j1 = std::min({height, from.Surface->Height - fy, static_cast<int>(to.Limit.bottom) - dy});
+    if (i0 >= i1 || j0 >= j1) return TRUE;
+    for (int j = j0; j < j1; j++) {
+        const uint32_t* source =
+            &from.Surface->Pixels[static_cast<size_t>(fy + j) * from.Surface->Width + fx + i0];
+        uint32_t* target =
+            &to.Surface->Pixels[static_cast<size_t>(dy + j) * to.Surface->Width + dx + i0];
+        for (int i = 0; i < i1 - i0; i++)
+            target[i] = source[i] & 0xFFFFFF;
     }
+    if (to.Window) to.Window->AddDamage(dx + i0, dy + j0, dx + i1, dy + j1);
     return TRUE;
 }
 
