@@ -132,30 +132,6 @@ void AllProperties(benchmark::internal::Benchmark* b) {
             b->Args({p, editor});
 }
 
-// The longest the UI thread holds the machine's lock for its editor: taking every part
-// of the state at once, in the room with the most taps.
-void BM_TakeEditorState(benchmark::State& state) {
-    CFakeHost host;
-    CKestrel machine(&host, nullptr);
-    machine.SetProperty(KestrelRoomWidth, 1.0);
-    machine.SetProperty(KestrelRoomHeight, 1.0);
-    machine.SetProperty(KestrelWallAbsorb, 0.0);
-    machine.OnIdle();
-    SKestrelEditorState copy;
-    for (auto _ : state) {
-        machine.SetProperty(KestrelGain, 0.7); // the values too
-        {
-            CMutexLock lock(&machine);
-            machine.Update();
-            machine.UpdateGUIRoom();
-            machine.UpdateGUIImpulse();
-        }
-        const auto t0 = Clock::now();
-        benchmark::DoNotOptimize(machine.TakeEditorState(&copy));
-        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - t0).count());
-    }
-}
-
 // One editor's idle (the machine's idle and its session's pump) with range(0) editors
 // open in the process, every instance's Feedback moved at each 256-frame block between
 // two idles. Only the first editor's idle is timed.
@@ -193,67 +169,8 @@ void BM_EditorIdle(benchmark::State& state) {
     }
 }
 
-// A session at real-time pace: range(0) instances at 48 kHz in 256-frame blocks, each
-// one's Feedback set before every block, each editor open and idled at 30 Hz by one GUI
-// thread. An iteration is 2 s of audio; a block is late when the audio thread finishes
-// the instances' blocks after the deadline of the period. Counters: late blocks, the
-// GUI thread's share of a core (%).
-void BM_Session(benchmark::State& state) {
-    static SArtwork artwork;
-    const int count = static_cast<int>(state.range(0));
-    CFakeHost host;
-    host.SampleRate = 48000;
-    std::vector<std::unique_ptr<CKestrel>> machines;
-    for (int i = 0; i < count; i++)
-        machines.push_back(std::make_unique<CKestrel>(&host, &artwork.Graphics));
-    std::atomic<bool> stop{false};
-    std::atomic<double> guiBusy{0};
-    std::thread gui([&] {
-        std::vector<HWND> parents;
-        for (auto& m : machines) {
-            parents.push_back(KestrelTesting::CreateHostWindow(430, 200));
-            m->CreateGUI(parents.back());
-        }
-        const double start = ThreadMicroseconds();
-        while (!stop.load()) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(33));
-            for (int i = 0; i < count; i++) {
-                machines[i]->OnIdle();
-                KestrelPumpEvents(parents[i]);
-            }
-            guiBusy.store(ThreadMicroseconds() - start);
-        }
-        for (int i = 0; i < count; i++) {
-            machines[i]->OnHideGUI();
-            DestroyWindow(parents[i]);
-        }
-    });
-    const auto period = std::chrono::microseconds(256 * 1000000 / 48000);
-    const int blocks = 2 * 48000 / 256;
-    int late = 0;
-    const auto began = Clock::now();
-    for (auto _ : state) {
-        auto deadline = Clock::now() + period;
-        for (int b = 0; b < blocks; b++) {
-            for (auto& m : machines) {
-                m->SetProperty(KestrelFeedback, 0.3 + (b % 2) * 0.01);
-                m->Work();
-            }
-            if (Clock::now() > deadline) late++;
-            std::this_thread::sleep_until(deadline);
-            deadline += period;
-        }
-    }
-    const double wall = Microseconds(Clock::now() - began);
-    stop.store(true);
-    gui.join();
-    state.counters["late_blocks"] = late;
-    state.counters["gui_core_pct"] = 100.0 * guiBusy.load() / wall;
-}
-
 } // namespace
 
-BENCHMARK(BM_Session)->Arg(8)->ArgName("instances")->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AutomatedBlock)
     ->Apply(AllProperties)
     ->ArgNames({"property", "editor"})
@@ -264,5 +181,4 @@ BENCHMARK(BM_AutomatedBlock)
     ->ArgNames({"property", "editor"})
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime();
-BENCHMARK(BM_TakeEditorState)->Unit(benchmark::kMicrosecond)->UseManualTime();
 BENCHMARK(BM_EditorIdle)->Arg(1)->Arg(8)->ArgName("editors")->Unit(benchmark::kMicrosecond);

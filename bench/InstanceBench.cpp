@@ -91,9 +91,7 @@ void BM_AutomationSecond(benchmark::State& state) {
         HWND editor = machine.CreateGUI(parent);
         auto* gui = static_cast<CKestrelGUI*>(static_cast<CLiteContainer*>(
             reinterpret_cast<CControl*>(GetWindowLongPtrA(editor, GWLP_USERDATA))));
-        machine.Lock();
         gui->GetRoomView()->SetTime(state.range(0) == 2 ? 1.0 : 0.0);
-        machine.Release();
     }
     const int blocks = 44100 / 64;
     for (auto _ : state) {
@@ -117,38 +115,3 @@ BENCHMARK(BM_AutomationSecond)
     ->ArgName("editor")
     ->Unit(benchmark::kMillisecond);
 
-namespace {
-
-// How long the UI thread's idle holds the machine's lock when it redraws the room view:
-// the longest the audio thread can wait for it.
-void BM_IdleLockHold(benchmark::State& state) {
-    SKestrelGraphics graphics{};
-    LoadKestrelGraphics(&graphics);
-    SetKestrelEditorFactory(CModelEditor::Create);
-    CFakeHost host;
-    CKestrel machine(&host, &graphics);
-    HWND parent = KestrelTesting::CreateHostWindow(430, 200);
-    HWND editor = machine.CreateGUI(parent);
-    auto* gui = static_cast<CKestrelGUI*>(static_cast<CLiteContainer*>(
-        reinterpret_cast<CControl*>(GetWindowLongPtrA(editor, GWLP_USERDATA))));
-    machine.Lock();
-    gui->GetRoomView()->SetTime(static_cast<double>(state.range(0)));
-    machine.Release();
-    for (auto _ : state) {
-        machine.SetProperty(KestrelRoomWidth, 0.01);
-        machine.SetProperty(KestrelRoomWidth, 0.0);
-        machine.Lock(); // what OnIdle does under the lock: the rebuild and its notifications
-        machine.Update();
-        machine.Release();
-        state.PauseTiming();
-        machine.OnIdle(); // then the drawing, outside it
-        state.ResumeTiming();
-    }
-    machine.OnHideGUI();
-    DestroyWindow(parent);
-    FreeKestrelGraphics(&graphics);
-}
-
-} // namespace
-
-BENCHMARK(BM_IdleLockHold)->Arg(0)->Arg(1)->ArgName("at_75ms")->Unit(benchmark::kMicrosecond);
