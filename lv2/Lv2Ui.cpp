@@ -9,6 +9,7 @@
 #include "platform/NativeParent.h"
 #include "platform/Presenter.h"
 #include "plugin/EditorScale.h"
+#include "plugin/SharedArtwork.h"
 
 #include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
@@ -24,25 +25,6 @@
 #include <mutex>
 
 namespace {
-
-// The artwork, decoded once for every UI of the process and kept (as the VST shell's
-// core keeps it).
-SKestrelGraphics* Artwork() {
-    static std::mutex guard;
-    static SKestrelGraphics* graphics = nullptr;
-    std::lock_guard<std::mutex> lock(guard);
-    if (!graphics) {
-        auto* loaded = new SKestrelGraphics{};
-        try {
-            LoadKestrelGraphics(loaded);
-        } catch (...) {
-            delete loaded;
-            throw;
-        }
-        graphics = loaded;
-    }
-    return graphics;
-}
 
 // The editor's link: the values the host sent (port_event), and a gesture as a port
 // write between touch on and off.
@@ -147,7 +129,7 @@ LV2UI_Handle Instantiate(const LV2UI_Descriptor*, const char*, const char*,
         ui->Parent =
             KestrelAttachNativeParent(reinterpret_cast<uintptr_t>(parent),
                                       KestrelEditorWidth * scale, KestrelEditorHeight * scale);
-        ui->Editor = std::make_unique<CModelEditor>(ui->Parent, &ui->Link, Artwork());
+        ui->Editor = std::make_unique<CModelEditor>(ui->Parent, &ui->Link, KestrelSharedArtwork());
         ui->Rescale(scale);
         *widget = reinterpret_cast<LV2UI_Widget>(KestrelNativeWindowId(ui->Parent));
         return ui.release();

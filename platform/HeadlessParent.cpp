@@ -14,6 +14,10 @@ int KestrelOpenDisplayCount() {
     return 0;
 }
 
+int KestrelNativeParentDescriptor(HWND) {
+    return -1;
+}
+
 uintptr_t KestrelNativeWindowId(HWND) {
     return 0;
 }

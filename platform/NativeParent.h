@@ -18,6 +18,9 @@ HWND KestrelCreateParentWindow(int width, int height);
 int KestrelOpenDisplayCount();
 // The X11 child window made for it (0 when it is headless): what an LV2 UI hands its host.
 uintptr_t KestrelNativeWindowId(HWND window);
+// The file descriptor of the window's display connection (-1 for a headless one), for
+// hosts whose run loop calls back when it is readable.
+int KestrelNativeParentDescriptor(HWND window);
 // Resizes the window and its X11 child, if it has one.
 void KestrelResizeNativeParent(HWND window, int width, int height);
 // The X server's Xft.dpi (the resolution desktop toolkits use), 0 when there is no

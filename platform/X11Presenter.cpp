@@ -241,6 +241,12 @@ HWND KestrelAttachNativeParent(uintptr_t native, int width, int height) {
     a->Move = XCreateFontCursor(connection, XC_fleur);
     a->Shown = nullptr;
     a->Exposed = true;
+    // XEmbed's info (version 0, mapped): hosts that embed by that protocol read it as
+    // soon as the window is theirs, so it is on the server before this returns.
+    const Atom info = XInternAtom(connection, "_XEMBED_INFO", False);
+    const long embed[2] = {0, 1};
+    XChangeProperty(connection, a->Native, info, info, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(embed), 2);
     XMapWindow(connection, a->Native);
     XSync(connection, False);
     {
@@ -272,6 +278,13 @@ void KestrelDetachNativeParent(HWND window) {
 
 int KestrelOpenDisplayCount() {
     return OpenDisplays.load();
+}
+
+int KestrelNativeParentDescriptor(HWND window) {
+    std::lock_guard<std::mutex> lock(AttachedLock);
+    for (SAttached* a : Attached)
+        if (a->Window == window) return ConnectionNumber(a->Connection);
+    return -1;
 }
 
 uintptr_t KestrelNativeWindowId(HWND window) {

@@ -1,4 +1,5 @@
 #include "plugin/OrbisAdapter.h"
+#include "plugin/FormatIds.h"
 #if !defined(_WIN32)
 #include "platform/NativeParent.h"
 #include "platform/Presenter.h"
@@ -261,7 +262,14 @@ void COrbisAdapter::ApplyScale(int scale) {
     sizeWindow(width, height);
 }
 
-VstIntPtr COrbisAdapter::vendorSpecific(VstInt32 index, VstIntPtr value, void*, float opt) {
+VstIntPtr COrbisAdapter::vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+    // A host that offers to replace this plug-in by its VST 3 version asks for its class.
+    if ((index == CCONST('s', 't', 'C', 'A') || index == CCONST('s', 't', 'C', 'a')) &&
+        value == CCONST('F', 'U', 'I', 'D')) {
+        if (!ptr) return 0;
+        std::memcpy(ptr, KestrelVst3Processor.Bytes, sizeof KestrelVst3Processor.Bytes);
+        return 1;
+    }
     if (index != CCONST('P', 'r', 'e', 'S') || value != CCONST('A', 'e', 'C', 's')) return 0;
     if (!(opt > 0) || !std::isfinite(opt)) return 0;
     ApplyScale(KestrelScaleForDpi(96.0 * opt));

@@ -55,7 +55,8 @@ public:
     bool open(void* parent) override;
     void idle() override;
     // UI thread: a host's scale call ('PreS', 'AeCs', the factor in opt) resizes the
-    // editor to the nearest whole scale and asks the host to resize its window.
+    // editor to the nearest whole scale and asks the host to resize its window; its
+    // question for the VST 3 class ('stCA' or 'stCa', 'FUID') gets the 16 bytes in ptr.
     VstIntPtr vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
 
     CMachine* GetMachine() { return Machine; }

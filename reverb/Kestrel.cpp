@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 extern "C" const char* const KestrelPropertyNames[KestrelPropertyCount] = {
@@ -166,13 +167,50 @@ void CKestrel::GetPropertyName(int index, char* text) {
 }
 
 void CKestrel::GetPropertyValueDisplay(int index, double v, char* text) {
+    FormatValue(index, v, GetSampleRate(), text);
+}
+
+const char* CKestrel::Unit(int index) {
+    switch (index) {
+    case KestrelRoomWidth:
+    case KestrelRoomHeight: return "m";
+    case KestrelCutoff: return "Hz";
+    case KestrelGain: return "dB";
+    default: return index >= 0 && index < KestrelPropertyCount ? "%" : "";
+    }
+}
+
+bool CKestrel::ParseValue(int index, const char* text, int sampleRate, double* value) {
+    if (!text || !value || index < 0 || index >= KestrelPropertyCount) return false;
+    char* end = nullptr;
+    const double x = std::strtod(text, &end);
+    if (end == text || !std::isfinite(x)) return false;
+    double v;
+    switch (index) {
+    case KestrelRoomWidth:
+    case KestrelRoomHeight: v = (x - 10.0) / 20.0; break;
+    case KestrelGain: v = (x + 40.0) / 60.0; break;
+    case KestrelCutoff: {
+        // The inverse of 440 × 2^(v × (log2(rate / 4 / 440) + 5) − 5).
+        if (!(x > 0) || sampleRate <= 0) return false;
+        const double span = std::log2(sampleRate * 0.25 / 440.0) + 5.0;
+        v = (std::log2(x / 440.0) + 5.0) / span;
+        break;
+    }
+    default: v = (x + 1e-7) / 100.0; break; // a hair above: the display truncates
+    }
+    *value = std::min(1.0, std::max(0.0, v));
+    return true;
+}
+
+void CKestrel::FormatValue(int index, double v, int sampleRate, char* text) {
     if (!text) return;
     text[0] = '\0';
     switch (index) {
     case KestrelRoomWidth:
     case KestrelRoomHeight: std::snprintf(text, MachineTextSize, "%.0fm", RoomExtent(v)); break;
     case KestrelCutoff: {
-        double f = CFDN::CutoffFrequency(v, GetSampleRate());
+        double f = CFDN::CutoffFrequency(v, sampleRate);
         if (!std::isfinite(f)) f = 0.0; // no sample rate yet
         std::snprintf(text, MachineTextSize, "%.0fHz", f);
         break;

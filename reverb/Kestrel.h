@@ -130,6 +130,14 @@ public:
 
     // any thread: a property's value in a new machine; 0 outside 0 … 13.
     static double DefaultValue(int index);
+    // any thread: GetPropertyValueDisplay at a given sample rate (the Cutoff's range
+    // follows it), for a format's controller that has no machine of its own.
+    static void FormatValue(int index, double value, int sampleRate, char* text);
+    // any thread: the value in [0, 1] whose display a text gives ("20m", "50%", "-3.00dB",
+    // "2000Hz"; the unit may be left out), limited to the range; false for no number.
+    static bool ParseValue(int index, const char* text, int sampleRate, double* value);
+    // The unit of a property's display ("%", "m", "Hz", "dB").
+    static const char* Unit(int index);
     static double PropertyToGain(double v);     // linear factor, 0.0001 … 100
     static double PropertyToFeedback(double v); // 0 … 0.999
 

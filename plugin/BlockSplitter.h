@@ -1,0 +1,37 @@
+// Sample-accurate parameter changes for formats that deliver them (VST 3, CLAP): the
+// block is split where changes apply, and every piece runs as one block of its own.
+// Points closer than KestrelMergeFrames to the first of a run are merged into it with
+// the later values, so a ramp of points rebuilds at most once per 32 frames. The
+// result is defined by the VST 2 build: the same pieces, with setParameter before
+// each, give the same samples. Audio thread; allocates nothing.
+#pragma once
+
+#include <algorithm>
+
+constexpr int KestrelMergeFrames = 32;
+
+struct SParameterPoint {
+    int Offset; // frame in the block, 0 … frames − 1
+    int Index;  // property
+    double Value;
+};
+
+// points: sorted by offset (stable: a later point of one parameter wins). For each piece
+// [start, start + length), apply(index, value) is called for the points applied at its
+// start, then run(start, length). A block without points is one piece.
+template <typename Apply, typename Run>
+void KestrelSplitBlock(const SParameterPoint* points, int count, int frames, Apply apply, Run run) {
+    int start = 0, next = 0;
+    while (start < frames) {
+        // A run of points begins here: it takes every point before start + 32.
+        if (next < count && points[next].Offset <= start)
+            for (; next < count && points[next].Offset < start + KestrelMergeFrames; next++)
+                apply(points[next].Index, points[next].Value);
+        const int at =
+            next < count ? std::min(std::max(points[next].Offset, start + 1), frames) : frames;
+        run(start, at - start);
+        start = at;
+    }
+    for (; next < count; next++) // at or past the end (or a block of no frames)
+        apply(points[next].Index, points[next].Value);
+}
