@@ -230,7 +230,13 @@ tresult PLUGIN_API CProcessor::process(ProcessData& data) {
         if (!Machine) return kNotInitialized;
         const int frames = std::max(0, data.numSamples);
         GatherPoints(data.inputParameterChanges, frames);
-        auto apply = [this](int index, double value) { Machine->SetProperty(index, value); };
+        // Hosts send the values in force again (at the start of playback, after a
+        // reload): only a change is one, as for a host's setParameter in VST 2, so a value
+        // sent twice rebuilds nothing and starts no crossfade.
+        auto apply = [this](int index, double value) {
+            if (Machine->GetProperty(index) != std::min(1.0, std::max(0.0, value)))
+                Machine->SetProperty(index, value);
+        };
         const bool audio =
             frames > 0 && data.numInputs > 0 && data.numOutputs > 0 && data.inputs && data.outputs;
         if (!audio) { // a flush: the changes alone

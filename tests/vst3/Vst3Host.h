@@ -6,7 +6,9 @@
 
 #include "vst3/Vst3Editing.h"
 
+#if !defined(_WIN32)
 #include <dlfcn.h>
+#endif
 
 #include <algorithm>
 #include <map>
@@ -161,6 +163,7 @@ struct SFrame : SHostObject<IPlugFrame> {
     std::vector<ViewRect> Resized;
 };
 
+#if !defined(_WIN32)
 // The module, loaded once for the process as hosts keep it.
 struct SModule {
     SModule() {
@@ -179,5 +182,6 @@ struct SModule {
     void* Library = nullptr;
     IPluginFactory* Factory = nullptr;
 };
+#endif
 
 } // namespace Vst3Test
