@@ -49,12 +49,27 @@ bool KestrelReadState(CMachine* machine, const unsigned char* data, size_t size)
     return true;
 }
 
-std::vector<unsigned char> KestrelWriteState(CMachine* machine) {
-    char* block = nullptr;
-    int size = 0;
-    bool owned = false;
-    machine->WriteProperties(&block, &size, &owned);
-    std::vector<unsigned char> bytes(block, block + (size > 0 ? size : 0));
-    if (owned) delete[] block;
+std::vector<unsigned char> KestrelWriteValues(const double* values, int count) {
+    const uint32_t n = count > 0 ? static_cast<uint32_t>(count) : 0;
+    std::vector<unsigned char> bytes(8 + 8 * static_cast<size_t>(n));
+    auto put = [&bytes](size_t at, uint64_t v, int width) {
+        for (int b = 0; b < width; b++)
+            bytes[at + b] = static_cast<unsigned char>(v >> (8 * b));
+    };
+    put(0, PropertyBlockDoubles, 4);
+    put(4, n, 4);
+    for (uint32_t i = 0; i < n; i++) {
+        uint64_t bits;
+        std::memcpy(&bits, &values[i], sizeof bits);
+        put(8 + 8 * static_cast<size_t>(i), bits, 8);
+    }
     return bytes;
+}
+
+std::vector<unsigned char> KestrelWriteState(CMachine* machine) {
+    std::vector<double> values(
+        static_cast<size_t>(machine->PropertyCount > 0 ? machine->PropertyCount : 0));
+    for (size_t i = 0; i < values.size(); i++)
+        values[i] = machine->GetProperty(static_cast<int>(i));
+    return KestrelWriteValues(values.data(), static_cast<int>(values.size()));
 }

@@ -11,6 +11,8 @@ class CMachine;
 
 // The block of the machine's current values.
 std::vector<unsigned char> KestrelWriteState(CMachine* machine);
+// The block of these values ('PH64'), for a side that keeps them without a machine.
+std::vector<unsigned char> KestrelWriteValues(const double* values, int count);
 // Sets the block's values on the machine (SetProperty: no automation) and says true; a
 // block that is not a property block, or holds fewer values than it declares, changes
 // nothing and says false. Values past the machine's count are ignored.

@@ -63,6 +63,32 @@ tresult PLUGIN_API CController::setComponentState(IBStream* state) {
     }
 }
 
+tresult PLUGIN_API CController::setState(IBStream* state) {
+    try {
+        std::vector<unsigned char> bytes;
+        if (!ReadAll(state, bytes)) return kResultFalse;
+        if (bytes.empty()) return kResultOk;
+        double values[KestrelPropertyCount];
+        int held = 0;
+        if (!KestrelParseState(bytes.data(), bytes.size(), values, KestrelPropertyCount, &held))
+            return kResultFalse;
+        for (int i = 0; i < held && i < KestrelPropertyCount; i++)
+            setParamNormalized(static_cast<ParamID>(i), values[i]);
+        return kResultOk;
+    } catch (...) {
+        return kInternalError;
+    }
+}
+
+tresult PLUGIN_API CController::getState(IBStream* state) {
+    try {
+        const std::vector<unsigned char> bytes = KestrelWriteValues(Values, KestrelPropertyCount);
+        return WriteAll(state, bytes) ? kResultOk : kResultFalse;
+    } catch (...) {
+        return kInternalError;
+    }
+}
+
 tresult PLUGIN_API CController::getParameterInfo(int32 index, ParameterInfo& info) {
     if (index < 0 || index >= KestrelPropertyCount) return kInvalidArgument;
     std::memset(&info, 0, sizeof info);

@@ -22,8 +22,13 @@ public:
     tresult PLUGIN_API initialize(FUnknown*) override { return kResultOk; }
     tresult PLUGIN_API terminate() override;
     tresult PLUGIN_API setComponentState(IBStream* state) override;
-    tresult PLUGIN_API setState(IBStream*) override { return kResultOk; }
-    tresult PLUGIN_API getState(IBStream*) override { return kResultOk; } // nothing of its own
+    // The controller's own state is its view of the values, in the processor's format:
+    // a host that never ran the processor between setting values and saving (a session
+    // made headless) saves a stale processor state, and this brings the values back, as
+    // the host sends the controller's values to the processor after loading. Empty (an
+    // older state): nothing changes.
+    tresult PLUGIN_API setState(IBStream* state) override;
+    tresult PLUGIN_API getState(IBStream* state) override;
     int32 PLUGIN_API getParameterCount() override { return KestrelPropertyCount; }
     tresult PLUGIN_API getParameterInfo(int32 index, ParameterInfo& info) override;
     tresult PLUGIN_API getParamStringByValue(ParamID id, ParamValue value,

@@ -272,6 +272,16 @@ TEST(Vst3, StateRoundTripsAndACorruptOneChangesNothing) {
     b.Component->getState(&after);
     EXPECT_TRUE(after.Bytes == saved.Bytes);
     EXPECT_EQ(b.Controller->getParamNormalized(KestrelRoomWidth), 0.75);
+    // A value the host set but never processed: the controller's own state keeps it,
+    // and a reload (component state, then the controller's) brings it back.
+    a.Controller->setParamNormalized(KestrelGain, 0.125);
+    SStream own, stale(saved.Bytes);
+    ASSERT_EQ(a.Controller->getState(&own), kResultOk);
+    SStream ownIn(own.Bytes), empty;
+    b.Controller->setComponentState(&stale);
+    ASSERT_EQ(b.Controller->setState(&ownIn), kResultOk);
+    EXPECT_EQ(b.Controller->getParamNormalized(KestrelGain), 0.125);
+    EXPECT_EQ(b.Controller->setState(&empty), kResultOk) << "an older session's empty state";
 }
 
 TEST(Vst3, ParametersAndTheirTextsRoundTrip) {
