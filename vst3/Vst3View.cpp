@@ -1,15 +1,8 @@
 #include "vst3/Vst3View.h"
-#include "plugin/SharedArtwork.h"
 #include "vst3/Vst3Controller.h"
-#if !defined(_WIN32)
-#include "platform/NativeParent.h"
-#include "platform/Presenter.h"
-#endif
 
 #include <cstdint>
 #include <cstring>
-#include <map>
-#include <mutex>
 
 namespace KestrelVst3 {
 
@@ -17,16 +10,6 @@ namespace {
 
 #if defined(_WIN32)
 constexpr const char* PlatformType = "HWND";
-constexpr UINT_PTR IdleTimer = 0x4B56;
-// The views with an open editor, by the editor's window: their timer's way back.
-std::map<HWND, CView*>& Views() {
-    static std::map<HWND, CView*> views;
-    return views;
-}
-void CALLBACK IdleTick(HWND window, UINT, UINT_PTR, DWORD) {
-    auto it = Views().find(window);
-    if (it != Views().end()) it->second->Serve();
-}
 #else
 constexpr const char* PlatformType = "X11EmbedWindowID";
 constexpr Linux::TimerInterval IdleMs = 30;
@@ -62,8 +45,7 @@ tresult PLUGIN_API CView::isPlatformTypeSupported(FIDString type) {
 
 tresult PLUGIN_API CView::getSize(ViewRect* size) {
     if (!size) return kInvalidArgument;
-    if (!Scale) Scale = KestrelEditorScale(nullptr);
-    *size = ViewRect{0, 0, KestrelEditorWidth * Scale, KestrelEditorHeight * Scale};
+    *size = ViewRect{0, 0, Session.Width(), Session.Height()};
     return kResultTrue;
 }
 
@@ -87,29 +69,18 @@ tresult PLUGIN_API CView::setFrame(IPlugFrame* frame) {
 tresult PLUGIN_API CView::attached(void* parent, FIDString type) {
     try {
         if (!parent || isPlatformTypeSupported(type) != kResultTrue) return kInvalidArgument;
-        if (Editor) removed();
-#if defined(_WIN32)
-        Scale = KestrelEditorScale(parent);
-        Editor = std::make_unique<CModelEditor>(static_cast<HWND>(parent), Controller,
-                                                KestrelSharedArtwork());
-        Editor->SetScale(Scale);
-        HWND window = Editor->GetEditorWindow();
-        Views()[window] = this;
-        SetTimer(window, IdleTimer, 33, IdleTick);
-#else
+        removed();
+#if !defined(_WIN32)
         if (!Frame || Frame->queryInterface(Linux::IRunLoop_iid.Bytes,
                                             reinterpret_cast<void**>(&RunLoop)) != kResultOk)
             RunLoop = nullptr;
         if (!RunLoop) return kResultFalse; // nothing would ever draw it
-        if (!Scale) Scale = KestrelEditorScale(parent);
-        Parent = KestrelAttachNativeParent(reinterpret_cast<uintptr_t>(parent),
-                                           KestrelEditorWidth * Scale, KestrelEditorHeight * Scale);
-        Editor = std::make_unique<CModelEditor>(Parent, Controller, KestrelSharedArtwork());
-        Editor->SetScale(Scale);
-        const int fd = KestrelNativeParentDescriptor(Parent);
+#endif
+        if (!Session.Open(reinterpret_cast<uintptr_t>(parent), Controller)) return kResultFalse;
+#if !defined(_WIN32)
+        const int fd = Session.Descriptor();
         if (fd >= 0) RunLoop->registerEventHandler(static_cast<Linux::IEventHandler*>(this), fd);
         RunLoop->registerTimer(static_cast<Linux::ITimerHandler*>(this), IdleMs);
-        KestrelPumpEvents(Parent);
 #endif
         return kResultOk;
     } catch (...) {
@@ -128,19 +99,8 @@ void CView::Unregister() {
 
 tresult PLUGIN_API CView::removed() {
     try {
-#if defined(_WIN32)
-        if (Editor) {
-            HWND window = Editor->GetEditorWindow();
-            KillTimer(window, IdleTimer);
-            Views().erase(window);
-        }
-        Editor.reset();
-#else
         Unregister(); // before the display connection closes
-        Editor.reset();
-        if (Parent) KestrelDetachNativeParent(Parent);
-        Parent = nullptr;
-#endif
+        Session.Close();
         return kResultOk;
     } catch (...) {
         return kInternalError;
@@ -149,24 +109,13 @@ tresult PLUGIN_API CView::removed() {
 
 void CView::Serve() {
     try {
-        if (!Editor) return;
-        Editor->OnIdle();
-#if !defined(_WIN32)
-        int scale = Scale;
-        if (ScaleWatch.Changed(Parent, Scale, &scale)) Rescale(scale);
-        KestrelPumpEvents(Parent); // this editor's session alone
-#endif
+        if (Session.Serve()) Resized();
     } catch (...) {
     }
 }
 
-void CView::Rescale(int scale) {
-    Scale = scale;
-    ViewRect rect{0, 0, KestrelEditorWidth * Scale, KestrelEditorHeight * Scale};
-#if !defined(_WIN32)
-    if (Parent) KestrelResizeNativeParent(Parent, rect.right, rect.bottom);
-#endif
-    if (Editor) Editor->SetScale(Scale);
+void CView::Resized() {
+    ViewRect rect{0, 0, Session.Width(), Session.Height()};
     if (Frame) Frame->resizeView(this, &rect);
 }
 
@@ -174,7 +123,10 @@ tresult PLUGIN_API CView::setContentScaleFactor(float factor) {
     if (!(factor > 0) || factor > 16) return kResultFalse;
     try {
         const int scale = KestrelScaleForDpi(96.0 * factor);
-        if (scale != Scale) Rescale(scale);
+        if (scale != Session.GetScale()) {
+            Session.SetScale(scale);
+            Resized();
+        }
         return kResultTrue;
     } catch (...) {
         return kInternalError;

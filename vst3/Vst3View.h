@@ -6,12 +6,9 @@
 // window timer. UI thread only; no lock but the editor's own.
 #pragma once
 
-#include "editor/ModelEditor.h"
-#include "plugin/EditorScale.h"
+#include "plugin/EditorSession.h"
 #include "vst3/Vst3Editing.h"
 #include "vst3/Vst3Object.h"
-
-#include <memory>
 
 namespace KestrelVst3 {
 
@@ -49,22 +46,17 @@ public:
     void PLUGIN_API onFDIsSet(Linux::FileDescriptor) override { Serve(); }
     void PLUGIN_API onTimer() override { Serve(); }
 
-    // UI thread: the model's idle and this editor's own session (Windows: its timer).
+    // UI thread: the editor's idle (the session's; Windows: its timer calls it itself).
     void Serve();
 
 private:
-    void Rescale(int scale);
+    void Resized(); // tells the frame the session's size
     void Unregister();
 
     CController* Controller;
     IPlugFrame* Frame = nullptr;
     Linux::IRunLoop* RunLoop = nullptr; // kept until the handlers are unregistered
-    HWND Parent = nullptr;              // Linux: our window inside the host's
-    std::unique_ptr<CModelEditor> Editor;
-    int Scale = 0; // 0 until chosen
-#if !defined(_WIN32)
-    CScaleWatch ScaleWatch;
-#endif
+    CEditorSession Session;
 };
 
 } // namespace KestrelVst3
