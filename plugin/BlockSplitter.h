@@ -6,6 +6,8 @@
 // each, give the same samples. Audio thread; allocates nothing.
 #pragma once
 
+#include "reverb/Kestrel.h"
+
 #include <algorithm>
 
 constexpr int KestrelMergeFrames = 32;
@@ -34,4 +36,12 @@ void KestrelSplitBlock(const SParameterPoint* points, int count, int frames, App
     }
     for (; next < count; next++) // at or past the end (or a block of no frames)
         apply(points[next].Index, points[next].Value);
+}
+
+// Applies a point to the machine. Hosts send the values in force again (at the start of
+// playback, after a reload): only a change is one, as a VST 2 host calls setParameter
+// only for a change, so a value sent twice rebuilds nothing and starts no crossfade.
+inline void KestrelApplyPoint(CKestrel& machine, int index, double value) {
+    if (machine.GetProperty(index) != std::min(1.0, std::max(0.0, value)))
+        machine.SetProperty(index, value);
 }

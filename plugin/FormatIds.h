@@ -39,5 +39,8 @@ constexpr SKestrelUid KestrelVst3Controller =
     KestrelUid(KestrelVst3ControllerWords[0], KestrelVst3ControllerWords[1],
                KestrelVst3ControllerWords[2], KestrelVst3ControllerWords[3]);
 
+// The CLAP plug-in's id.
+#define KestrelClapId "com.brightmoor.kestrel"
+
 #define KestrelVendor "Brightmoor"
 #define KestrelProductName "BM Kestrel"

@@ -115,6 +115,15 @@ void CKestrel::DestroyProcessors() {
     Network = nullptr;
 }
 
+double CKestrel::TailSamples() const {
+    const double gain = PropertyToFeedback(Value(KestrelFeedback));
+    double meanLength = 0; // the lines are samples long at every rate
+    for (int line = 0; line < 4; line++)
+        meanLength += KestrelDelayLengths[line] / 4.0;
+    const double passes = gain > 0 ? -4.5 / std::log10(gain) : 0.0;
+    return std::ceil(ImpulseLength * GetSampleRate() + KestrelLateDelay + passes * meanLength);
+}
+
 double CKestrel::DefaultValue(int index) {
     return index >= 0 && index < KestrelPropertyCount ? Defaults[index] : 0.0;
 }

@@ -138,6 +138,10 @@ public:
     static bool ParseValue(int index, const char* text, int sampleRate, double* value);
     // The unit of a property's display ("%", "m", "Hz", "dB").
     static const char* Unit(int index);
+    // any thread: samples until the tail of the current settings has fallen by 90 dB
+    // (the early part, the network's read-back, then the passes through its lines that
+    // the loop gain takes).
+    double TailSamples() const;
     static double PropertyToGain(double v);     // linear factor, 0.0001 … 100
     static double PropertyToFeedback(double v); // 0 … 0.999
 

@@ -155,12 +155,7 @@ tresult PLUGIN_API CProcessor::setupProcessing(ProcessSetup& setup) {
 
 uint32 PLUGIN_API CProcessor::getTailSamples() {
     if (!Machine) return kNoTail;
-    // The early part, the network's read-back, then as many passes through the lines
-    // (their mean length, in samples at every rate) as the loop gain takes to fall 90 dB.
-    const double gain = CKestrel::PropertyToFeedback(Machine->GetProperty(KestrelFeedback));
-    const double meanLength = (601.0 + 691.0 + 773.0 + 839.0) / 4.0;
-    const double passes = gain > 0 ? -4.5 / std::log10(gain) : 0.0;
-    const double samples = std::ceil(ImpulseLength * Rate + KestrelLateDelay + passes * meanLength);
+    const double samples = Machine->TailSamples();
     return samples > 0 && samples < 4e9 ? static_cast<uint32>(samples) : kInfiniteTail;
 }
 
@@ -230,12 +225,8 @@ tresult PLUGIN_API CProcessor::process(ProcessData& data) {
         if (!Machine) return kNotInitialized;
         const int frames = std::max(0, data.numSamples);
         GatherPoints(data.inputParameterChanges, frames);
-        // Hosts send the values in force again (at the start of playback, after a
-        // reload): only a change is one, as for a host's setParameter in VST 2, so a value
-        // sent twice rebuilds nothing and starts no crossfade.
         auto apply = [this](int index, double value) {
-            if (Machine->GetProperty(index) != std::min(1.0, std::max(0.0, value)))
-                Machine->SetProperty(index, value);
+            KestrelApplyPoint(*Machine, index, value);
         };
         const bool audio =
             frames > 0 && data.numInputs > 0 && data.numOutputs > 0 && data.inputs && data.outputs;

@@ -7,6 +7,7 @@
 #include "plugin/FormatIds.h"
 #include "support/FakeHost.h"
 #include "support/PluginHost.h"
+#include "support/Vst2Pieces.h"
 #include "vst3/Vst3Host.h"
 
 #include <gtest/gtest.h>
@@ -86,39 +87,6 @@ struct SPlugin {
     static inline uint32 Counts[3] = {};
 };
 
-std::vector<float> Noise(size_t n, unsigned seed) {
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<float> u(-0.5f, 0.5f);
-    std::vector<float> x(n);
-    for (float& v : x)
-        v = u(random);
-    return x;
-}
-
-// The VST 2 build over the same pieces, with setParameter before each.
-struct SPiece {
-    int Frames;
-    std::vector<std::pair<int, float>> Set;
-};
-std::vector<float> Vst2(const std::vector<SPiece>& pieces, const std::vector<float>& input) {
-    static CPluginHost host;
-    host.BlockSize = 512;
-    AEffect* e = host.Open();
-    std::vector<float> all;
-    size_t at = 0;
-    for (const SPiece& p : pieces) {
-        for (auto [index, value] : p.Set)
-            e->setParameter(e, index, value);
-        std::vector<float> l(input.begin() + at, input.begin() + at + p.Frames), r(l);
-        float* in[2] = {l.data(), r.data()};
-        e->processReplacing(e, in, in, p.Frames);
-        all.insert(all.end(), l.begin(), l.end());
-        at += static_cast<size_t>(p.Frames);
-    }
-    host.Close(e);
-    return all;
-}
-
 } // namespace
 
 TEST(Vst3, TheFactoryListsAReverbAndItsController) {
@@ -195,7 +163,7 @@ TEST(Vst3, SamplesAreTheVst2BuildsWithAndWithoutParameterPoints) {
             p.Process(got.data() + 512 * b, r.data(), 512);
         }
         std::vector<SPiece> blocks(6, SPiece{512, {}});
-        EXPECT_TRUE(got == Vst2(blocks, input));
+        EXPECT_TRUE(got == Vst2Pieces(blocks, input));
         SPlugin d(44100, 512);
         std::vector<double> wr(wide);
         d.Process(wide.data(), wr.data(), 512);
@@ -206,22 +174,13 @@ TEST(Vst3, SamplesAreTheVst2BuildsWithAndWithoutParameterPoints) {
     // VST 2 build processes the same pieces with setParameter at each split.
     SPlugin p(44100, 512);
     SChanges changes;
-    changes.Add(KestrelCutoff, 0, 0.25);
-    changes.Add(KestrelSrcLeftX, 100, 0.5);
-    changes.Add(KestrelCutoff, 110, 0.75);
-    changes.Add(KestrelRoomWidth, 200, 0.5);
-    changes.Add(KestrelCutoff, 300, 0.125);
-    changes.Add(KestrelGain, 331, 0.5);
+    for (const SPointCase& c : BlockPoints())
+        changes.Add(static_cast<ParamID>(c.Index), c.Offset, c.Value);
     // After a block of noise, so that the network sounds through the points too.
     std::vector<float> got(input.begin(), input.begin() + 1024), r(got);
     p.Process(got.data(), r.data(), 512);
     p.Process(got.data() + 512, r.data() + 512, 512, &changes);
-    const std::vector<SPiece> pieces = {{512, {}},
-                                        {100, {{KestrelCutoff, 0.25f}}},
-                                        {100, {{KestrelSrcLeftX, 0.5f}, {KestrelCutoff, 0.75f}}},
-                                        {100, {{KestrelRoomWidth, 0.5f}}},
-                                        {212, {{KestrelCutoff, 0.125f}, {KestrelGain, 0.5f}}}};
-    EXPECT_TRUE(got == Vst2(pieces, input));
+    EXPECT_TRUE(got == Vst2Pieces(BlockPieces(), input));
     // A flush (no samples) applies its changes and touches no audio.
     SChanges flush;
     flush.Add(KestrelFeedback, 0, 0.0); // a tail that ends within a few lines' length
