@@ -42,6 +42,7 @@ COrbisAdapter::COrbisAdapter(CMachine* machine, audioMasterCallback audioMaster,
     setNumInputs(InputPort ? 2 : 0);
     setNumOutputs(2);
     setUniqueID(uniqueID);
+    cEffect.version = KESTREL_VST2_VERSION; // the project's, as every format's
     canProcessReplacing(true);
     cEffect.flags |= effFlagsHasEditor | effFlagsCanReplacing | effFlagsCanDoubleReplacing;
     if (Machine->IsSynth()) cEffect.flags |= effFlagsIsSynth;

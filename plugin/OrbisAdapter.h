@@ -46,6 +46,8 @@ public:
     // audio thread: note on/off into the first port's control buffer, if it has one.
     VstInt32 processEvents(VstEvents* events) override;
     bool getVendorString(char* text) override;
+    // any thread: the project's version, as the effect record's (1.2.0 is 1200).
+    VstInt32 getVendorVersion() override { return KESTREL_VST2_VERSION; }
     bool getProductString(char* text) override;
 
     // Editor (UI thread). open builds the editor without the machine's lock; idle runs

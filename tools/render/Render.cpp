@@ -30,7 +30,8 @@ const char* const Usage =
     "  plug-in into OUTPUT (.wav, .flac, .aif, .aiff or .ogg: the extension chooses), in\n"
     "  INPUT's sample format where OUTPUT holds it, else 24-bit; PCM clips, never wraps\n"
     "options:\n"
-    "  --plugin PATH       the plug-in (default: BMKestrel.so beside this program)\n"
+    "  --plugin PATH       the plug-in (default: BMKestrel.so beside this program, or the\n"
+    "                      installed ../lib/vst/BMKestrel.so)\n"
     "  --param NAME=VALUE  set a parameter by name or index to a value from 0 to 1 (repeatable)\n"
     "  --list-params       print the parameters with their values and display texts\n"
     "  --rate HZ           sample rate without an input file (default 44100)\n"
@@ -67,8 +68,10 @@ std::string DefaultPlugin() {
     self[n] = 0;
     std::string dir(self);
     dir = dir.substr(0, dir.find_last_of('/'));
-    // build/tools/render/kestrel-render or build/kestrel-render: the .so sits in build/.
-    for (const std::string& candidate : {dir + "/BMKestrel.so", dir + "/../../BMKestrel.so"})
+    // build/tools/render/kestrel-render or build/kestrel-render: the .so sits in build/;
+    // installed as /usr/bin/kestrel-render (the package), it is /usr/lib/vst's.
+    for (const std::string& candidate : {dir + "/BMKestrel.so", dir + "/../../BMKestrel.so",
+                                         dir + "/../lib/vst/BMKestrel.so"})
         if (access(candidate.c_str(), R_OK) == 0) return candidate;
     return dir + "/BMKestrel.so";
 }
