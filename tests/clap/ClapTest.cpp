@@ -203,7 +203,7 @@ TEST(Clap, TheDescriptorPortsAndParameters) {
     EXPECT_STREQ(d->id, "com.brightmoor.kestrel");
     EXPECT_STREQ(d->name, "BM Kestrel");
     EXPECT_STREQ(d->vendor, "Brightmoor");
-    EXPECT_STREQ(d->version, "1.0.0");
+    EXPECT_STREQ(d->version, KESTREL_VERSION) << "the project's version";
     std::vector<std::string> features;
     for (const char* const* f = d->features; *f; f++)
         features.push_back(*f);

@@ -104,7 +104,7 @@ TEST(Vst3, TheFactoryListsAReverbAndItsController) {
     EXPECT_EQ(Text(w.name), "BM Kestrel");
     EXPECT_STREQ(w.category, "Audio Module Class");
     EXPECT_STREQ(w.subCategories, "Fx|Reverb|Stereo");
-    EXPECT_EQ(Text(w.version), "1.0.0.0");
+    EXPECT_EQ(Text(w.version), KESTREL_VERSION ".0") << "the project's, in four parts";
     // The processor's ID is the one hosts derive from the VST 2 plug-in 'BMKS', "BMKestrel".
     uint32 words[4] = {};
     for (int i = 0; i < 16; i++)
