@@ -61,7 +61,7 @@ TEST_F(Plugin, TheEffectRecord) {
     EXPECT_EQ(Effect->numPrograms, 0);
     EXPECT_EQ(Effect->numInputs, 2);
     EXPECT_EQ(Effect->numOutputs, 2);
-    EXPECT_EQ(Effect->version, 1);
+    EXPECT_EQ(Effect->version, KESTREL_VST2_VERSION) << "the project's version, 1.2.0 as 1200";
     EXPECT_EQ(Effect->ioRatio, 1.0f);
     for (char c : Effect->future)
         EXPECT_EQ(c, 0);
