@@ -183,7 +183,7 @@ struct SBytes {
         this, [](const clap_istream_t* s, void* b, uint64_t n) -> int64_t {
             auto* self = static_cast<SBytes*>(s->ctx);
             const size_t k = std::min<size_t>({n, self->Piece, self->Data.size() - self->At});
-            std::memcpy(b, self->Data.data() + self->At, k);
+            if (k > 0) std::memcpy(b, self->Data.data() + self->At, k);
             self->At += k;
             return static_cast<int64_t>(k);
         }};
