@@ -199,6 +199,15 @@ TEST(Machine, MalformedBlocksAreReadOnlyWithinTheirSize) {
     machine.ReadProperties(ragged.data(), int(ragged.size()) - 4, false);
     EXPECT_EQ(host.Automations.size(), 2u);
     EXPECT_EQ(machine.GetProperty(2), 3.0);
+
+    // A block that declares fewer values than it holds: the bytes after them are not
+    // values, however they read.
+    host.Automations.clear();
+    auto roomy = DoubleBlock(PropertyBlockDoubles, 1, {0.25, 0.75, 0.85});
+    machine.ReadProperties(roomy.data(), int(roomy.size()), false);
+    EXPECT_EQ(host.Automations.size(), 1u);
+    EXPECT_EQ(machine.GetProperty(0), 0.25);
+    EXPECT_EQ(machine.GetProperty(1), 0.2) << "left as the ragged block set it";
 }
 
 TEST(Machine, ResizeAudioPortsReachesOnlyAudioPorts) {
