@@ -140,6 +140,7 @@ void CImpulseView::InkColumn(int column, const int* tops, int n) {
     }
 }
 
-void CImpulseView::Publish() const {
+void CImpulseView::Publish() {
+    Drawings++;
     Container->Render(X, Y, Width, Height);
 }

@@ -20,6 +20,7 @@ public:
     // once it has drawn.
     void Update(int count, const double* values);
     CFrameBuffer* GetPicture() { return Picture; }
+    unsigned GetDrawings() const { return Drawings; } // how often Update drew, for tests
     // The same picture the slow way, value by value and row by row: what Update's
     // column-at-once counting must equal, for tests.
     void UpdateByRows(int count, const double* values);
@@ -29,10 +30,11 @@ private:
     int Top(double value) const; // the first inked row below a bar, 0 … inner height
     // Inks one column from the tops of its values, in their order, at once.
     void InkColumn(int column, const int* tops, int n);
-    void Publish() const;
+    void Publish();
 
     // One column's values at a time: their tops, and per row the counts InkColumn needs.
     std::vector<int> Tops, LastAt, FirstAt, Count, After;
+    unsigned Drawings = 0;
 
     CFrameBuffer* Picture;
     double Range;

@@ -193,12 +193,12 @@ void CKestrelGUI::OnIdle() {
 }
 
 bool CKestrelGUI::SPace::Due() {
-    Started = GetTickCount();
+    Started = Clock();
     return Started - Last >= Pause;
 }
 
 void CKestrelGUI::SPace::Drawn() {
-    Last = GetTickCount();
+    Last = Clock();
     const DWORD took = Last - Started;
     Pause = took * 20 > SlowViewMs ? took * 20 : SlowViewMs;
 }

@@ -74,6 +74,8 @@ public:
     CKestrel* GetMachine() { return Machine; } // the model it draws from
     // UI thread: whether a slow view still waits to draw a newer state.
     bool IsWaiting() const { return Pending != 0 || Room->IsStale(); }
+    // The milliseconds the slow views are paced by: GetTickCount, or a test's clock.
+    static inline DWORD (*Clock)() = GetTickCount;
 
 private:
     void DeleteControls(); // in the layout's order of destruction; null entries skipped
@@ -96,9 +98,9 @@ private:
     std::vector<double> Scratch[3];
     unsigned Pending; // KestrelStale… bits taken but not drawn yet
     static constexpr DWORD SlowViewMs = 150;
-    // When a slow view may be drawn again (GetTickCount milliseconds).
+    // When a slow view may be drawn again (Clock milliseconds).
     struct SPace {
-        DWORD Last = GetTickCount() - SlowViewMs, Started = 0, Pause = SlowViewMs;
+        DWORD Last = Clock() - SlowViewMs, Started = 0, Pause = SlowViewMs;
         bool Due();   // remembers when it was asked
         void Drawn(); // the next pause: twenty times what the drawing took, at least SlowViewMs
     } LatePace, RoomPace;

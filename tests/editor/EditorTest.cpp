@@ -321,3 +321,37 @@ TEST_F(SEditor, EveryDragIsOneGestureAndNothingFollowsTheRelease) {
         Machine.OnIdle();
     }
 }
+
+namespace {
+DWORD FakeNow = 100000;
+DWORD FakeClock() {
+    return FakeNow;
+}
+} // namespace
+
+TEST_F(SEditor, UnderAutomationTheLateViewKeepsItsPaceAndDrawsTheNewestInTheEnd) {
+    CKestrelGUI::Clock = FakeClock;
+    struct SRestore {
+        ~SRestore() { CKestrelGUI::Clock = GetTickCount; }
+    } restore;
+    Machine.OnHideGUI();
+    Window = Machine.CreateGUI(Host); // paced by the test's clock from the start
+    const unsigned before = Gui()->GetLateView()->GetDrawings();
+    // Three seconds of Feedback automation, idled 30 times a second.
+    for (int i = 0; i < 90; i++) {
+        Machine.SetProperty(KestrelFeedback, 0.3 + 0.005 * i);
+        Machine.OnIdle();
+        FakeNow += 33;
+    }
+    const unsigned drawn = Gui()->GetLateView()->GetDrawings() - before;
+    EXPECT_LE(drawn, 3000u / 150 + 1) << "at least 150 ms between two drawings";
+    EXPECT_GE(drawn, 10u) << "but it follows the automation";
+    EXPECT_TRUE(Gui()->IsWaiting()) << "the last value came within the pause";
+    FakeNow += 150;
+    Machine.OnIdle();
+    EXPECT_FALSE(Gui()->IsWaiting());
+    const auto updated = Shown();
+    Machine.OnHideGUI();
+    Window = Machine.CreateGUI(Host); // a fresh editor of the same state
+    EXPECT_TRUE(updated.Pixels == Shown().Pixels) << "the newest state, drawn in the end";
+}
