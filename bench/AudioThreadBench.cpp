@@ -12,6 +12,8 @@
 #include "support/FakeHost.h"
 #include "support/HeapCounter.h"
 
+#include "BenchClock.h"
+
 #include <benchmark/benchmark.h>
 
 #include <X11/Xlib.h>
@@ -23,21 +25,7 @@
 #include <thread>
 #include <vector>
 
-#include <time.h>
-
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double Microseconds(Clock::duration d) {
-    return std::chrono::duration<double, std::micro>(d).count();
-}
-
-double ThreadMicroseconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
-}
 
 SKestrelGraphics* Artwork() {
     static SKestrelGraphics graphics{};

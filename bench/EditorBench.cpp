@@ -6,6 +6,8 @@
 #include "platform/Testing.h"
 #include "support/FakeHost.h"
 
+#include "BenchClock.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -15,22 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include <time.h>
-
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double Microseconds(Clock::duration d) {
-    return std::chrono::duration<double, std::micro>(d).count();
-}
-
-// Processor time of the calling thread.
-double ThreadMicroseconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
-}
 
 struct SArtwork {
     SArtwork() {

@@ -114,4 +114,3 @@ BENCHMARK(BM_AutomationSecond)
     ->Arg(2)
     ->ArgName("editor")
     ->Unit(benchmark::kMillisecond);
-

@@ -89,14 +89,14 @@ const clap_plugin_params_t CClapPlugin::ParamsTable = {
        uint32_t capacity) -> bool {
         if (!Known(id) || !text || capacity == 0) return false;
         char display[MachineTextSize];
-        CKestrel::FormatValue(static_cast<int>(id), value, Of(plugin)->Rate, display);
+        CKestrel::FormatValue(static_cast<int>(id), value, Of(plugin)->Host.Rate, display);
         std::snprintf(text, capacity, "%s", display);
         return true;
     },
     // main thread: read back ("20m", "50%", "-3.00dB", "2000Hz").
     [](const clap_plugin_t* plugin, clap_id id, const char* text, double* value) -> bool {
         return Known(id) && value &&
-               CKestrel::ParseValue(static_cast<int>(id), text, Of(plugin)->Rate, value);
+               CKestrel::ParseValue(static_cast<int>(id), text, Of(plugin)->Host.Rate, value);
     },
     Flush,
 };

@@ -33,8 +33,8 @@ bool CClapPlugin::GuiCreate(const char* api, bool floating) {
 }
 
 void CClapPlugin::GuiDestroy() {
-    if (Timer != CLAP_INVALID_ID && HostTimers) HostTimers->unregister_timer(Host, Timer);
-    if (Fd >= 0 && HostFds) HostFds->unregister_fd(Host, Fd);
+    if (Timer != CLAP_INVALID_ID && HostTimers) HostTimers->unregister_timer(HostRecord, Timer);
+    if (Fd >= 0 && HostFds) HostFds->unregister_fd(HostRecord, Fd);
     Timer = CLAP_INVALID_ID;
     Fd = -1;
     Session.Close(); // after the descriptor is no longer watched
@@ -54,8 +54,8 @@ bool CClapPlugin::GuiSetParent(const clap_window_t* window) {
 #else
     if (!Session.Open(static_cast<uintptr_t>(window->x11), this)) return false;
     const int fd = Session.Descriptor();
-    if (fd >= 0 && HostFds->register_fd(Host, fd, CLAP_POSIX_FD_READ)) Fd = fd;
-    if (!HostTimers->register_timer(Host, IdleMs, &Timer)) Timer = CLAP_INVALID_ID;
+    if (fd >= 0 && HostFds->register_fd(HostRecord, fd, CLAP_POSIX_FD_READ)) Fd = fd;
+    if (!HostTimers->register_timer(HostRecord, IdleMs, &Timer)) Timer = CLAP_INVALID_ID;
     return true;
 #endif
 }
@@ -63,7 +63,7 @@ bool CClapPlugin::GuiSetParent(const clap_window_t* window) {
 void CClapPlugin::GuiServe() {
     try {
         if (Session.Serve() && HostGui && HostGui->request_resize)
-            HostGui->request_resize(Host, static_cast<uint32_t>(Session.Width()),
+            HostGui->request_resize(HostRecord, static_cast<uint32_t>(Session.Width()),
                                     static_cast<uint32_t>(Session.Height()));
     } catch (...) {
     }

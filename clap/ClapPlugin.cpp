@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-CClapPlugin::CClapPlugin(const clap_host_t* host) : Plugin{}, Host(host), Edits{} {
+CClapPlugin::CClapPlugin(const clap_host_t* host) : Plugin{}, HostRecord(host), Edits{} {
     Plugin.desc = &KestrelClapDescriptor;
     Plugin.plugin_data = this;
     Plugin.init = Init;
@@ -21,7 +21,7 @@ CClapPlugin::CClapPlugin(const clap_host_t* host) : Plugin{}, Host(host), Edits{
 bool CLAP_ABI CClapPlugin::Init(const clap_plugin_t* plugin) {
     try {
         CClapPlugin* self = Of(plugin);
-        const clap_host_t* host = self->Host;
+        const clap_host_t* host = self->HostRecord;
         auto extension = [host](const char* id) {
             return host && host->get_extension ? host->get_extension(host, id) : nullptr;
         };
@@ -31,8 +31,8 @@ bool CLAP_ABI CClapPlugin::Init(const clap_plugin_t* plugin) {
             static_cast<const clap_host_timer_support_t*>(extension(CLAP_EXT_TIMER_SUPPORT));
         self->HostFds =
             static_cast<const clap_host_posix_fd_support_t*>(extension(CLAP_EXT_POSIX_FD_SUPPORT));
-        self->Machine = std::make_unique<CKestrel>(static_cast<CHost*>(self), nullptr);
-        self->Machine->ResizeAudioPorts(self->MaxFrames);
+        self->Machine = std::make_unique<CKestrel>(&self->Host, nullptr);
+        self->Machine->ResizeAudioPorts(self->Host.Block);
         self->Points.reserve(4096);
         return true;
     } catch (...) {
@@ -54,11 +54,11 @@ bool CLAP_ABI CClapPlugin::Activate(const clap_plugin_t* plugin, double rate, ui
     try {
         CClapPlugin* self = Of(plugin);
         if (!self->Machine) return false;
-        self->Rate = rate > 0 && rate < 2147483520.0 ? static_cast<int>(rate) : 0;
-        self->MaxFrames = static_cast<int>(std::clamp<uint32_t>(maxFrames, 1, 1u << 20));
-        self->Machine->SetSampleRate(self->Rate);
-        self->Machine->SetBlockSamples(self->MaxFrames);
-        self->Machine->ResizeAudioPorts(self->MaxFrames);
+        self->Host.Rate = rate > 0 && rate < 2147483520.0 ? static_cast<int>(rate) : 0;
+        self->Host.Block = static_cast<int>(std::clamp<uint32_t>(maxFrames, 1, 1u << 20));
+        self->Machine->SetSampleRate(self->Host.Rate);
+        self->Machine->SetBlockSamples(self->Host.Block);
+        self->Machine->ResizeAudioPorts(self->Host.Block);
         return true;
     } catch (...) {
         return false;
@@ -100,34 +100,6 @@ void CClapPlugin::Gather(const clap_input_events_t* in, uint32_t frames) {
                   [](const auto& a, const auto& b) { return a.Offset < b.Offset; });
 }
 
-template <typename Sample>
-void CClapPlugin::RunPiece(const clap_audio_buffer_t& in, clap_audio_buffer_t& out, uint32_t start,
-                           uint32_t frames, Sample** inputs, Sample** outputs) {
-    CAudioBuffer* line = Machine->Ports[0]->AudioBuffer;
-    const CAudioBuffer* result = Machine->Ports[1]->AudioBuffer;
-    const uint32_t hold =
-        static_cast<uint32_t>(std::max(1, std::min(line->Capacity(), result->Capacity())));
-    for (uint32_t done = 0; done < frames;) {
-        const uint32_t n = std::min(frames - done, hold), at = start + done;
-        for (uint32_t c = 0; c < 2; c++) {
-            const Sample* x = inputs && c < in.channel_count ? inputs[c] : nullptr;
-            double* to = c == 0 ? line->Left : line->Right;
-            for (uint32_t i = 0; i < n; i++)
-                to[i] = x ? static_cast<double>(x[at + i]) : 0.0;
-        }
-        Machine->SetBlockSamples(static_cast<int>(n));
-        Machine->Work();
-        for (uint32_t c = 0; c < 2 && c < out.channel_count; c++) {
-            Sample* y = outputs ? outputs[c] : nullptr;
-            const double* from = c == 0 ? result->Left : result->Right;
-            if (y)
-                for (uint32_t i = 0; i < n; i++)
-                    y[at + i] = static_cast<Sample>(from[i]);
-        }
-        done += n;
-    }
-}
-
 void CClapPlugin::Run(const clap_process_t* process) {
     const uint32_t frames = process->frames_count;
     Gather(process->in_events, frames);
@@ -142,13 +114,16 @@ void CClapPlugin::Run(const clap_process_t* process) {
         const clap_audio_buffer_t& in = process->audio_inputs[0];
         clap_audio_buffer_t& out = process->audio_outputs[0];
         const bool doubles = out.data64 != nullptr && in.data64 != nullptr;
-        KestrelSplitBlock(Points.data(), static_cast<int>(Points.size()), static_cast<int>(frames),
-                          apply, [&](int start, int n) {
-                              if (doubles)
-                                  RunPiece(in, out, start, n, in.data64, out.data64);
-                              else
-                                  RunPiece(in, out, start, n, in.data32, out.data32);
-                          });
+        KestrelSplitBlock(
+            Points.data(), static_cast<int>(Points.size()), static_cast<int>(frames), apply,
+            [&](int start, int n) {
+                const int ins = static_cast<int>(in.channel_count);
+                const int outs = static_cast<int>(out.channel_count);
+                if (doubles)
+                    KestrelRunPiece(*Machine, in.data64, ins, out.data64, outs, start, n);
+                else
+                    KestrelRunPiece(*Machine, in.data32, ins, out.data32, outs, start, n);
+            });
         out.constant_mask = 0;
     }
     SendEdits(process->out_events);
@@ -185,7 +160,7 @@ void CClapPlugin::Queue(uint16_t type, int index, double value) {
     if (head - Tail.load(std::memory_order_acquire) >= QueueSize) return; // nobody drains
     Edits[head % QueueSize] = SEdit{type, index, value};
     Head.store(head + 1, std::memory_order_release);
-    if (HostParams && HostParams->request_flush) HostParams->request_flush(Host);
+    if (HostParams && HostParams->request_flush) HostParams->request_flush(HostRecord);
 }
 
 void CClapPlugin::BeginEdit(int index) {

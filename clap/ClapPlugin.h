@@ -11,7 +11,7 @@
 
 #include "clap/ClapApi.h"
 #include "editor/ModelEditor.h"
-#include "machine/Host.h"
+#include "machine/FixedHost.h"
 #include "plugin/BlockSplitter.h"
 #include "plugin/EditorSession.h"
 #include "reverb/Kestrel.h"
@@ -22,7 +22,7 @@
 
 extern const clap_plugin_descriptor_t KestrelClapDescriptor;
 
-class CClapPlugin final : private CHost, private CKestrelEditorLink {
+class CClapPlugin final : private CKestrelEditorLink {
 public:
     explicit CClapPlugin(const clap_host_t* host);
     const clap_plugin_t* Record() const { return &Plugin; }
@@ -61,9 +61,6 @@ private:
     void Run(const clap_process_t* process);
     void Gather(const clap_input_events_t* in, uint32_t frames);
     void SendEdits(const clap_output_events_t* out);
-    template <typename Sample>
-    void RunPiece(const clap_audio_buffer_t& in, clap_audio_buffer_t& out, uint32_t start,
-                  uint32_t frames, Sample** inputs, Sample** outputs);
 
     // The editor's link: the machine's values; gestures queued for the audio side.
     double GetValue(int index) override { return Machine->GetProperty(index); }
@@ -82,30 +79,16 @@ public:
     void GuiServe();
 
 private:
-    // CHost of the machine: the activation's rate and largest block.
-    int RegisterMachineInfo(CMachineInfo*) override { return StatusNotOffered; }
-    int GetNoteFrequency(unsigned int, double*) override { return StatusNotOffered; }
-    int GetBankServer(CBankServer**) override { return StatusNotOffered; }
-    void SetPropertyAutomated(CMachine*, int, double) override {}
-    int GetSamplePosition() override { return 0; }
-    double GetBPM() override { return 120.0; }
-    double GetTPB() override { return 16.0; }
-    int GetSamplesPerTick() override { return 0; }
-    // Both the machine's and the editor's link: the activation's rate.
-    int GetSampleRate() override { return Rate; }
-    int GetBlockSamples() override { return MaxFrames; }
-    bool Supports(ESupports) override { return false; }
-    int GetCPUFeatures() override { return 0; }
+    int GetSampleRate() override { return Host.Rate; } // the link's: the activation's
 
     clap_plugin_t Plugin;
-    const clap_host_t* Host;
+    const clap_host_t* HostRecord;
     const clap_host_params_t* HostParams = nullptr;
     const clap_host_gui_t* HostGui = nullptr;
     const clap_host_timer_support_t* HostTimers = nullptr;
     const clap_host_posix_fd_support_t* HostFds = nullptr;
+    CFixedHost Host{48000, 1024}; // the machine's: the activation's rate and largest block
     std::unique_ptr<CKestrel> Machine;
-    int Rate = 48000;
-    int MaxFrames = 1024;
     std::vector<SParameterPoint> Points; // reserved at init: process never grows it
 
     // The gesture queue: Head is written by the main thread, Tail by the audio thread.

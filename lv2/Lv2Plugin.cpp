@@ -2,6 +2,7 @@
 // properties as control ports with the VST parameters' normalised values, so that the
 // same values give the same samples in both formats.
 #include "lv2/Lv2Ports.h"
+#include "machine/FixedHost.h"
 #include "reverb/Kestrel.h"
 
 #include <lv2/core/lv2.h>
@@ -12,28 +13,6 @@
 #include <new>
 
 namespace {
-
-// What the machine asks of its host, answered from instantiate's arguments. The DSP
-// side reports no automation: gestures come from the UI, through the host.
-class CLv2Host final : public CHost {
-public:
-    CLv2Host(int rate, int block) : Rate(rate), Block(block) {}
-    int RegisterMachineInfo(CMachineInfo*) override { return StatusNotOffered; }
-    int GetNoteFrequency(unsigned int, double*) override { return StatusNotOffered; }
-    int GetBankServer(CBankServer**) override { return StatusNotOffered; }
-    void SetPropertyAutomated(CMachine*, int, double) override {}
-    int GetSamplePosition() override { return 0; }
-    double GetBPM() override { return 120.0; }
-    double GetTPB() override { return 16.0; }
-    int GetSamplesPerTick() override { return 0; }
-    int GetSampleRate() override { return Rate; }
-    int GetBlockSamples() override { return Block; }
-    bool Supports(ESupports) override { return false; }
-    int GetCPUFeatures() override { return 0; }
-
-private:
-    int Rate, Block;
-};
 
 struct SInstance {
     // Frames per Work: run() processes any n_samples in chunks of at most this many,
@@ -46,7 +25,7 @@ struct SInstance {
             Last[i] = static_cast<float>(Machine.GetProperty(i));
     }
 
-    CLv2Host Host;
+    CFixedHost Host; // instantiate's rate; the DSP side reports no automation
     CKestrel Machine;
     const float* Audio[4] = {}; // in left, in right, out left, out right
     const float* Controls[KestrelPropertyCount] = {};

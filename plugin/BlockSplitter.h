@@ -45,3 +45,33 @@ inline void KestrelApplyPoint(CKestrel& machine, int index, double value) {
     if (machine.GetProperty(index) != std::min(1.0, std::max(0.0, value)))
         machine.SetProperty(index, value);
 }
+
+// Runs frames [start, start + frames) of a host's channels through the machine as one
+// block (two channels each way at most; missing ones read silence), in pieces its buffers
+// hold should a host bring more than it announced. In and out may be the same memory.
+template <typename Sample>
+void KestrelRunPiece(CKestrel& machine, Sample* const* inputs, int inChannels,
+                     Sample* const* outputs, int outChannels, int start, int frames) {
+    CAudioBuffer* line = machine.Ports[0]->AudioBuffer;
+    const CAudioBuffer* result = machine.Ports[1]->AudioBuffer;
+    const int hold = std::max(1, std::min(line->Capacity(), result->Capacity()));
+    for (int done = 0; done < frames;) {
+        const int n = std::min(frames - done, hold), at = start + done;
+        for (int c = 0; c < 2; c++) {
+            const Sample* x = inputs && c < inChannels ? inputs[c] : nullptr;
+            double* to = c == 0 ? line->Left : line->Right;
+            for (int i = 0; i < n; i++)
+                to[i] = x ? static_cast<double>(x[at + i]) : 0.0;
+        }
+        machine.SetBlockSamples(n);
+        machine.Work();
+        for (int c = 0; c < 2 && c < outChannels; c++) {
+            Sample* y = outputs ? outputs[c] : nullptr;
+            const double* from = c == 0 ? result->Left : result->Right;
+            if (y)
+                for (int i = 0; i < n; i++)
+                    y[at + i] = static_cast<Sample>(from[i]);
+        }
+        done += n;
+    }
+}

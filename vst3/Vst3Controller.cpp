@@ -47,27 +47,11 @@ tresult PLUGIN_API CController::terminate() {
     return kResultOk;
 }
 
-tresult PLUGIN_API CController::setComponentState(IBStream* state) {
-    try {
-        std::vector<unsigned char> bytes;
-        double values[KestrelPropertyCount];
-        int held = 0;
-        if (!ReadAll(state, bytes) ||
-            !KestrelParseState(bytes.data(), bytes.size(), values, KestrelPropertyCount, &held))
-            return kResultFalse;
-        for (int i = 0; i < held && i < KestrelPropertyCount; i++)
-            setParamNormalized(static_cast<ParamID>(i), values[i]);
-        return kResultOk;
-    } catch (...) {
-        return kInternalError;
-    }
-}
-
-tresult PLUGIN_API CController::setState(IBStream* state) {
+tresult CController::TakeValues(IBStream* state, bool emptyIsNothing) {
     try {
         std::vector<unsigned char> bytes;
         if (!ReadAll(state, bytes)) return kResultFalse;
-        if (bytes.empty()) return kResultOk;
+        if (bytes.empty() && emptyIsNothing) return kResultOk;
         double values[KestrelPropertyCount];
         int held = 0;
         if (!KestrelParseState(bytes.data(), bytes.size(), values, KestrelPropertyCount, &held))
@@ -78,6 +62,14 @@ tresult PLUGIN_API CController::setState(IBStream* state) {
     } catch (...) {
         return kInternalError;
     }
+}
+
+tresult PLUGIN_API CController::setComponentState(IBStream* state) {
+    return TakeValues(state, false);
+}
+
+tresult PLUGIN_API CController::setState(IBStream* state) {
+    return TakeValues(state, true);
 }
 
 tresult PLUGIN_API CController::getState(IBStream* state) {

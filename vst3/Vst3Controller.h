@@ -54,6 +54,9 @@ public:
     void EndEdit(int index) override;
 
 private:
+    // A property block's values into the parameters; a bad block changes nothing.
+    tresult TakeValues(IBStream* state, bool emptyIsNothing);
+
     double Values[KestrelPropertyCount];
     // The controller is never told the processor's rate; the Cutoff's texts use this.
     int Rate = 48000;

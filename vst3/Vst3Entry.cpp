@@ -82,32 +82,10 @@ public:
         return kResultOk;
     }
     tresult PLUGIN_API getClassInfo2(int32 index, PClassInfo2* info) override {
-        if (!info || index < 0 || index > 1) return kInvalidArgument;
-        std::memset(info, 0, sizeof *info);
-        std::memcpy(info->cid, Classes[index].Id->Bytes, 16);
-        info->cardinality = PClassInfo::kManyInstances;
-        Copy(info->category, Classes[index].Category);
-        Copy(info->name, KestrelProductName);
-        info->classFlags = Classes[index].Flags;
-        Copy(info->subCategories, Classes[index].SubCategories);
-        Copy(info->vendor, KestrelVendor);
-        Copy(info->version, KESTREL_VST3_VERSION);
-        Copy(info->sdkVersion, SdkVersion);
-        return kResultOk;
+        return Fill(index, info);
     }
     tresult PLUGIN_API getClassInfoUnicode(int32 index, PClassInfoW* info) override {
-        if (!info || index < 0 || index > 1) return kInvalidArgument;
-        std::memset(info, 0, sizeof *info);
-        std::memcpy(info->cid, Classes[index].Id->Bytes, 16);
-        info->cardinality = PClassInfo::kManyInstances;
-        Copy(info->category, Classes[index].Category);
-        Copy(info->name, KestrelProductName);
-        info->classFlags = Classes[index].Flags;
-        Copy(info->subCategories, Classes[index].SubCategories);
-        Copy(info->vendor, KestrelVendor);
-        Copy(info->version, KESTREL_VST3_VERSION);
-        Copy(info->sdkVersion, SdkVersion);
-        return kResultOk;
+        return Fill(index, info);
     }
     tresult PLUGIN_API setHostContext(FUnknown*) override { return kResultOk; }
 
@@ -133,6 +111,22 @@ public:
     }
 
 private:
+    // The second and the Unicode form: the same fields, in chars or UTF-16.
+    template <typename Info> static tresult Fill(int32 index, Info* info) {
+        if (!info || index < 0 || index > 1) return kInvalidArgument;
+        std::memset(info, 0, sizeof *info);
+        std::memcpy(info->cid, Classes[index].Id->Bytes, 16);
+        info->cardinality = PClassInfo::kManyInstances;
+        Copy(info->category, Classes[index].Category);
+        Copy(info->name, KestrelProductName);
+        info->classFlags = Classes[index].Flags;
+        Copy(info->subCategories, Classes[index].SubCategories);
+        Copy(info->vendor, KestrelVendor);
+        Copy(info->version, KESTREL_VST3_VERSION);
+        Copy(info->sdkVersion, SdkVersion);
+        return kResultOk;
+    }
+
     std::atomic<uint32> Count{0};
 };
 

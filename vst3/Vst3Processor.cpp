@@ -50,8 +50,8 @@ tresult PLUGIN_API CProcessor::queryInterface(const TUID iid, void** obj) {
 tresult PLUGIN_API CProcessor::initialize(FUnknown*) {
     try {
         if (Machine) return kResultFalse;
-        Machine = std::make_unique<CKestrel>(static_cast<CHost*>(this), nullptr);
-        Machine->ResizeAudioPorts(MaxBlock);
+        Machine = std::make_unique<CKestrel>(&Host, nullptr);
+        Machine->ResizeAudioPorts(Host.Block);
         Gathered.reserve(MostPoints);
         Points.reserve(MostPoints);
         return kResultOk;
@@ -142,11 +142,11 @@ tresult PLUGIN_API CProcessor::setupProcessing(ProcessSetup& setup) {
     try {
         if (!Machine) return kNotInitialized;
         const double rate = setup.sampleRate;
-        Rate = rate > 0 && rate < 2147483520.0 ? static_cast<int>(rate) : 0;
-        MaxBlock = std::max(1, setup.maxSamplesPerBlock);
-        Machine->SetSampleRate(Rate);
-        Machine->SetBlockSamples(MaxBlock);
-        Machine->ResizeAudioPorts(MaxBlock);
+        Host.Rate = rate > 0 && rate < 2147483520.0 ? static_cast<int>(rate) : 0;
+        Host.Block = std::max(1, setup.maxSamplesPerBlock);
+        Machine->SetSampleRate(Host.Rate);
+        Machine->SetBlockSamples(Host.Block);
+        Machine->ResizeAudioPorts(Host.Block);
         return kResultOk;
     } catch (...) {
         return kOutOfMemory;
@@ -190,44 +190,12 @@ void CProcessor::GatherPoints(IParameterChanges* changes, int frames) {
         Points.push_back(g.Point);
 }
 
-template <typename Sample>
-void CProcessor::Run(AudioBusBuffers& in, AudioBusBuffers& out, int start, int frames) {
-    CAudioBuffer* line = Machine->Ports[0]->AudioBuffer;
-    const CAudioBuffer* result = Machine->Ports[1]->AudioBuffer;
-    Sample** inputs = reinterpret_cast<Sample**>(in.channelBuffers32);
-    Sample** outputs = reinterpret_cast<Sample**>(out.channelBuffers32);
-    // A host that brings more than it announced gets it in pieces the buffers hold.
-    const int hold = std::max(1, std::min(line->Capacity(), result->Capacity()));
-    for (int done = 0; done < frames;) {
-        const int n = std::min(frames - done, hold);
-        const int at = start + done;
-        for (int c = 0; c < 2; c++) {
-            const Sample* x = inputs && c < in.numChannels ? inputs[c] : nullptr;
-            double* to = c == 0 ? line->Left : line->Right;
-            for (int i = 0; i < n; i++)
-                to[i] = x ? static_cast<double>(x[at + i]) : 0.0;
-        }
-        Machine->SetBlockSamples(n);
-        Machine->Work();
-        for (int c = 0; c < 2 && c < out.numChannels; c++) {
-            Sample* y = outputs ? outputs[c] : nullptr;
-            const double* from = c == 0 ? result->Left : result->Right;
-            if (y)
-                for (int i = 0; i < n; i++)
-                    y[at + i] = static_cast<Sample>(from[i]);
-        }
-        done += n;
-    }
-}
-
 tresult PLUGIN_API CProcessor::process(ProcessData& data) {
     try {
         if (!Machine) return kNotInitialized;
         const int frames = std::max(0, data.numSamples);
         GatherPoints(data.inputParameterChanges, frames);
-        auto apply = [this](int index, double value) {
-            KestrelApplyPoint(*Machine, index, value);
-        };
+        auto apply = [this](int index, double value) { KestrelApplyPoint(*Machine, index, value); };
         const bool audio =
             frames > 0 && data.numInputs > 0 && data.numOutputs > 0 && data.inputs && data.outputs;
         if (!audio) { // a flush: the changes alone
@@ -241,9 +209,11 @@ tresult PLUGIN_API CProcessor::process(ProcessData& data) {
         KestrelSplitBlock(Points.data(), static_cast<int>(Points.size()), frames, apply,
                           [&](int start, int n) {
                               if (doubles)
-                                  Run<double>(in, out, start, n);
+                                  KestrelRunPiece(*Machine, in.channelBuffers64, in.numChannels,
+                                                  out.channelBuffers64, out.numChannels, start, n);
                               else
-                                  Run<float>(in, out, start, n);
+                                  KestrelRunPiece(*Machine, in.channelBuffers32, in.numChannels,
+                                                  out.channelBuffers32, out.numChannels, start, n);
                           });
         out.silenceFlags = 0;
         for (int c = 0; c < out.numChannels && c < 64; c++) {

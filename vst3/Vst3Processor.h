@@ -5,7 +5,7 @@
 // State may come while process runs: values are the machine's atomics.
 #pragma once
 
-#include "machine/Host.h"
+#include "machine/FixedHost.h"
 #include "plugin/BlockSplitter.h"
 #include "reverb/Kestrel.h"
 #include "vst3/Vst3Audio.h"
@@ -20,8 +20,7 @@ using namespace Steinberg::Vst;
 
 class CProcessor final : public CObject<IComponent>,
                          public IAudioProcessor,
-                         public IProcessContextRequirements,
-                         private CHost {
+                         public IProcessContextRequirements {
 public:
     tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override;
     uint32 PLUGIN_API addRef() override { return CObject::addRef(); }
@@ -63,28 +62,13 @@ private:
     void Run(AudioBusBuffers& in, AudioBusBuffers& out, int start, int frames);
     void GatherPoints(IParameterChanges* changes, int frames);
 
-    // CHost of the machine: the rate and block size of the last setup.
-    int RegisterMachineInfo(CMachineInfo*) override { return StatusNotOffered; }
-    int GetNoteFrequency(unsigned int, double*) override { return StatusNotOffered; }
-    int GetBankServer(CBankServer**) override { return StatusNotOffered; }
-    void SetPropertyAutomated(CMachine*, int, double) override {}
-    int GetSamplePosition() override { return 0; }
-    double GetBPM() override { return 120.0; }
-    double GetTPB() override { return 16.0; }
-    int GetSamplesPerTick() override { return 0; }
-    int GetSampleRate() override { return Rate; }
-    int GetBlockSamples() override { return MaxBlock; }
-    bool Supports(ESupports) override { return false; }
-    int GetCPUFeatures() override { return 0; }
-
     struct SOrdered {
         SParameterPoint Point;
         int Order; // arrival order, so that sorting by offset keeps it
     };
 
+    CFixedHost Host{44100, 1024}; // the machine's: the last setup's rate and largest block
     std::unique_ptr<CKestrel> Machine;
-    int Rate = 44100;
-    int MaxBlock = 1024;
     std::vector<SOrdered> Gathered;      // reserved: process never grows it
     std::vector<SParameterPoint> Points; // the same, sorted
 };

@@ -6,6 +6,7 @@
 #include "editor/ModelEditor.h"
 #include "platform/Testing.h"
 #include "support/FakeHost.h"
+#include "support/HeadlessEditor.h"
 #include "support/Vst2Pieces.h"
 
 #include <gtest/gtest.h>
@@ -343,14 +344,7 @@ TEST(Clap, TheEditorIsServedByTheHostsTimersAndADragIsAGesture) {
             XSync(x, False);
         };
         serve(6);
-        XImage* image = XGetImage(x, window, 0, 0, 430, 200, AllPlanes, ZPixmap);
-        ASSERT_NE(image, nullptr);
-        for (int yy = 0; yy < 200; yy++)
-            for (int xx = 0; xx < 430; xx++) {
-                const unsigned long c = XGetPixel(image, xx, yy);
-                screen.push_back(RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF));
-            }
-        XDestroyImage(image);
+        screen = ScreenPixels(x, window, 430, 200);
         const int kx = 264 + 16, ky = 158 + 19; // the Feedback knob
         XTestFakeMotionEvent(x, DefaultScreen(x), kx, ky, CurrentTime);
         serve(2);
@@ -379,24 +373,6 @@ TEST(Clap, TheEditorIsServedByTheHostsTimersAndADragIsAGesture) {
     }
     XDestroyWindow(x, window);
     XCloseDisplay(x);
-    // The screen showed what a headless editor of the same values draws.
-    SKestrelGraphics graphics{};
-    LoadKestrelGraphics(&graphics);
-    SetKestrelEditorFactory(CModelEditor::Create);
-    CFakeHost fake;
-    HWND parent = KestrelTesting::CreateHostWindow(430, 200);
-    {
-        CKestrel machine(&fake, &graphics);
-        HWND editor = machine.CreateGUI(parent);
-        KestrelTesting::Pump();
-        const auto expected = KestrelTesting::ReadWindow(editor);
-        int differing = 0;
-        for (int yy = 0; yy < 200; yy++)
-            for (int xx = 0; xx < 430; xx++)
-                differing += screen[static_cast<size_t>(yy) * 430 + xx] != expected.At(xx, yy);
-        EXPECT_EQ(differing, 0);
-        machine.OnHideGUI();
-    }
-    DestroyWindow(parent);
-    FreeKestrelGraphics(&graphics);
+    // What the screen showed is what a headless editor of the same values draws.
+    EXPECT_EQ(DifferingFromHeadless(screen, 44100), 0);
 }

@@ -6,6 +6,7 @@
 #include "platform/Testing.h"
 #include "plugin/FormatIds.h"
 #include "support/FakeHost.h"
+#include "support/HeadlessEditor.h"
 #include "support/PluginHost.h"
 #include "support/Vst2Pieces.h"
 #include "vst3/Vst3Host.h"
@@ -342,14 +343,7 @@ TEST(Vst3, TheEditorInAnX11WindowIsServedByTheRunLoopAndADragIsAnEdit) {
         EXPECT_EQ(items, 2u);
         if (data) XFree(data);
         Serve(x, frame.Loop);
-        XImage* image = XGetImage(x, window, 0, 0, 430, 200, AllPlanes, ZPixmap);
-        ASSERT_NE(image, nullptr);
-        for (int yy = 0; yy < 200; yy++)
-            for (int xx = 0; xx < 430; xx++) {
-                const unsigned long c = XGetPixel(image, xx, yy);
-                screen.push_back(RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF));
-            }
-        XDestroyImage(image);
+        screen = ScreenPixels(x, window, 430, 200);
         // The Feedback knob, dragged with the real pointer.
         const int kx = 264 + 16, ky = 158 + 19;
         XTestFakeMotionEvent(x, DefaultScreen(x), kx, ky, CurrentTime);
@@ -379,25 +373,7 @@ TEST(Vst3, TheEditorInAnX11WindowIsServedByTheRunLoopAndADragIsAnEdit) {
     EXPECT_EQ(frame.Loop.Count, 1u);
     XDestroyWindow(x, window);
     XCloseDisplay(x);
-    // What the screen showed is what a headless editor of the same values draws.
-    SKestrelGraphics graphics{};
-    LoadKestrelGraphics(&graphics);
-    SetKestrelEditorFactory(CModelEditor::Create);
-    CFakeHost fake;
-    fake.SampleRate = 48000; // the controller's, for the late view
-    HWND parent = KestrelTesting::CreateHostWindow(430, 200);
-    {
-        CKestrel machine(&fake, &graphics);
-        HWND editor = machine.CreateGUI(parent);
-        KestrelTesting::Pump();
-        const auto expected = KestrelTesting::ReadWindow(editor);
-        int differing = 0;
-        for (int yy = 0; yy < 200; yy++)
-            for (int xx = 0; xx < 430; xx++)
-                differing += screen[static_cast<size_t>(yy) * 430 + xx] != expected.At(xx, yy);
-        EXPECT_EQ(differing, 0);
-        machine.OnHideGUI();
-    }
-    DestroyWindow(parent);
-    FreeKestrelGraphics(&graphics);
+    // What the screen showed is what a headless editor of the same values draws (the
+    // controller's rate, for the late view).
+    EXPECT_EQ(DifferingFromHeadless(screen, 48000), 0);
 }

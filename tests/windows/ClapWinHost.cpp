@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "tests/windows/WinCheck.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -14,24 +16,6 @@
 #include <vector>
 
 namespace {
-
-int Failures = 0, Passes = 0;
-
-void Check(bool ok, const char* what) {
-    std::printf("%s: %s\n", ok ? "ok" : "FAILED", what);
-    (ok ? Passes : Failures)++;
-}
-
-// The input the Linux reference was made from (tests/windows/WinHost.cpp's).
-std::vector<float> Input(int frames) {
-    std::vector<float> x(frames);
-    uint32_t state = 12345;
-    for (float& v : x) {
-        state = state * 1664525u + 1013904223u;
-        v = static_cast<float>((state >> 8) & 0xFFFF) / 32768.0f - 1.0f;
-    }
-    return x;
-}
 
 uint32_t CLAP_ABI NoEvents(const clap_input_events_t*) {
     return 0;
@@ -98,27 +82,7 @@ int main(int argc, char** argv) {
         plugin->process(plugin, &p);
         output.insert(output.end(), l.begin(), l.end());
     }
-    std::vector<char> reference;
-    if (FILE* f = std::fopen((std::string(argv[2]) + "/linux-output.raw").c_str(), "rb")) {
-        char buffer[65536];
-        size_t got;
-        while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-            reference.insert(reference.end(), buffer, buffer + got);
-        std::fclose(f);
-    }
-    if (reference.size() == output.size() * sizeof(float)) {
-        const float* expected = reinterpret_cast<const float*>(reference.data());
-        double worst = 0, peak = 0;
-        for (size_t i = 0; i < output.size(); i++) {
-            worst = std::fmax(worst, std::fabs(double(output[i]) - expected[i]));
-            peak = std::fmax(peak, std::fabs(double(expected[i])));
-        }
-        std::printf("CLAP output against Linux's VST 2: largest difference %.3g (peak %.3g)\n",
-                    worst, peak);
-        Check(worst <= 1e-6 * peak, "output within 1e-6 of the Linux build's, relative to peak");
-    } else {
-        Check(false, "the Linux reference output is there");
-    }
+    CheckAgainstLinux(output, argv[2], "CLAP");
     auto* gui = static_cast<const clap_plugin_gui_t*>(plugin->get_extension(plugin, CLAP_EXT_GUI));
     Check(gui && gui->is_api_supported(plugin, "win32", false) &&
               !gui->is_api_supported(plugin, "x11", false),

@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include "tests/windows/WinCheck.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -17,36 +19,6 @@
 using namespace Vst3Test;
 
 namespace {
-
-int Failures = 0, Passes = 0;
-
-void Check(bool ok, const char* what) {
-    std::printf("%s: %s\n", ok ? "ok" : "FAILED", what);
-    (ok ? Passes : Failures)++;
-}
-
-// The input the Linux reference was made from (tests/windows/WinHost.cpp's).
-std::vector<float> Input(int frames) {
-    std::vector<float> x(frames);
-    uint32_t state = 12345;
-    for (float& v : x) {
-        state = state * 1664525u + 1013904223u;
-        v = static_cast<float>((state >> 8) & 0xFFFF) / 32768.0f - 1.0f;
-    }
-    return x;
-}
-
-std::vector<char> ReadFile(const std::string& path) {
-    std::vector<char> data;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        char buffer[65536];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-            data.insert(data.end(), buffer, buffer + n);
-        std::fclose(f);
-    }
-    return data;
-}
 
 LRESULT CALLBACK FrameProcedure(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(w, m, wp, lp);
@@ -112,20 +84,7 @@ int main(int argc, char** argv) {
         processor->process(data);
         output.insert(output.end(), l.begin(), l.end());
     }
-    const std::vector<char> reference = ReadFile(std::string(argv[2]) + "/linux-output.raw");
-    if (reference.size() == output.size() * sizeof(float)) {
-        const float* expected = reinterpret_cast<const float*>(reference.data());
-        double worst = 0, peak = 0;
-        for (size_t i = 0; i < output.size(); i++) {
-            worst = std::fmax(worst, std::fabs(double(output[i]) - expected[i]));
-            peak = std::fmax(peak, std::fabs(double(expected[i])));
-        }
-        std::printf("VST 3 output against Linux's VST 2: largest difference %.3g (peak %.3g)\n",
-                    worst, peak);
-        Check(worst <= 1e-6 * peak, "output within 1e-6 of the Linux build's, relative to peak");
-    } else {
-        Check(false, "the Linux reference output is there");
-    }
+    CheckAgainstLinux(output, argv[2], "VST 3");
     String128 text{};
     controller->getParamStringByValue(8, 0.5, text); // Room Width
     Check(text[0] == u'2' && text[1] == u'0' && text[2] == u'm' && text[3] == 0, "Room Width 20m");

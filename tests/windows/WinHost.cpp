@@ -4,6 +4,7 @@
 //
 //   winhost BMKestrel.dll REFERENCE_FOLDER
 #include "plugin/VstInterface.h"
+#include "tests/windows/WinCheck.h"
 
 #include <windows.h>
 
@@ -16,14 +17,8 @@
 
 namespace {
 
-int Failures = 0, Passes = 0;
 int Automations = 0, LastAutomated = -1;
 VstIntPtr SizedWidth = 0, SizedHeight = 0;
-
-void Check(bool ok, const char* what) {
-    std::printf("%s: %s\n", ok ? "ok" : "FAILED", what);
-    (ok ? Passes : Failures)++;
-}
 
 VstIntPtr VSTCALLBACK Host(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*,
                            float) {
@@ -41,29 +36,6 @@ VstIntPtr VSTCALLBACK Host(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr 
         return 1;
     default: return 0;
     }
-}
-
-// The same input the Linux reference was made from.
-std::vector<float> Input(int frames) {
-    std::vector<float> x(frames);
-    uint32_t state = 12345;
-    for (float& v : x) {
-        state = state * 1664525u + 1013904223u;
-        v = static_cast<float>((state >> 8) & 0xFFFF) / 32768.0f - 1.0f;
-    }
-    return x;
-}
-
-std::vector<char> ReadFile(const std::string& path) {
-    std::vector<char> data;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        char buffer[65536];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-            data.insert(data.end(), buffer, buffer + n);
-        std::fclose(f);
-    }
-    return data;
 }
 
 std::string Text(AEffect* e, VstInt32 opcode, VstInt32 index, size_t size, VstIntPtr* answer) {
@@ -144,23 +116,7 @@ int main(int argc, char** argv) {
         output.insert(output.end(), ol.begin(), ol.end());
     }
     const std::string folder = argv[2];
-    const std::vector<char> reference = ReadFile(folder + "/linux-output.raw");
-    if (reference.size() == output.size() * sizeof(float)) {
-        const float* expected = reinterpret_cast<const float*>(reference.data());
-        double worst = 0, peak = 0;
-        int differing = 0;
-        for (size_t i = 0; i < output.size(); i++) {
-            worst = std::fmax(worst, std::fabs(double(output[i]) - expected[i]));
-            peak = std::fmax(peak, std::fabs(double(expected[i])));
-            differing += output[i] != expected[i];
-        }
-        std::printf("output against Linux: %d of %zu samples differ, largest difference %.3g "
-                    "(peak %.3g)\n",
-                    differing, output.size(), worst, peak);
-        Check(worst <= 1e-6 * peak, "output within 1e-6 of the Linux build's, relative to peak");
-    } else {
-        Check(false, "the Linux reference output is there");
-    }
+    CheckAgainstLinux(output, folder, "VST 2");
 
     // What a process call costs here: 2 s of audio in 64-frame blocks (a measurement,
     // printed for the README, never a check).

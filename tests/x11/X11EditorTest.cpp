@@ -6,6 +6,7 @@
 #include "editor/ModelEditor.h"
 #include "platform/Testing.h"
 #include "support/FakeHost.h"
+#include "support/HeadlessEditor.h"
 #include "support/PluginHost.h"
 
 #include <dirent.h>
@@ -98,31 +99,8 @@ struct SX11 : ::testing::Test {
 
 TEST_F(SX11, TheScreenShowsWhatTheHeadlessEditorDraws) {
     Open();
-    XImage* image = XGetImage(X, Frame, 0, 0, 430, 200, AllPlanes, ZPixmap);
-    ASSERT_NE(image, nullptr);
     // The same editor, built in this process on the headless presenter.
-    SKestrelGraphics graphics{};
-    LoadKestrelGraphics(&graphics);
-    SetKestrelEditorFactory(CModelEditor::Create);
-    CFakeHost fake;
-    fake.SampleRate = Host.SampleRate;
-    fake.BlockSamples = Host.BlockSize;
-    HWND parent = KestrelTesting::CreateHostWindow(430, 200);
-    {
-        CKestrel machine(&fake, &graphics);
-        HWND editor = machine.CreateGUI(parent);
-        KestrelTesting::Pump();
-        const auto expected = KestrelTesting::ReadWindow(editor);
-        int differing = 0;
-        for (int y = 0; y < 200; y++)
-            for (int x = 0; x < 430; x++)
-                differing += Screen(image, x, y) != expected.At(x, y);
-        EXPECT_EQ(differing, 0);
-        machine.OnHideGUI();
-    }
-    DestroyWindow(parent);
-    FreeKestrelGraphics(&graphics);
-    XDestroyImage(image);
+    EXPECT_EQ(DifferingFromHeadless(ScreenPixels(X, Frame, 430, 200), Host.SampleRate), 0);
 }
 
 TEST_F(SX11, AMouseDragOnTheFeedbackKnobIsAutomation) {
@@ -333,31 +311,7 @@ TEST_F(SX11, AfterTheHostMovesAKnobAt2xTheScreenIsAFullRenderOfTheNewState) {
         std::this_thread::sleep_for(std::chrono::milliseconds(60));
     }
     Idle();
-    XImage* image = XGetImage(X, Frame, 0, 0, 860, 400, AllPlanes, ZPixmap);
-    ASSERT_NE(image, nullptr);
-    SKestrelGraphics graphics{};
-    LoadKestrelGraphics(&graphics);
-    SetKestrelEditorFactory(CModelEditor::Create);
-    CFakeHost fake;
-    fake.SampleRate = Host.SampleRate;
-    fake.BlockSamples = Host.BlockSize;
-    HWND parent = KestrelTesting::CreateHostWindow(860, 400);
-    {
-        CKestrel machine(&fake, &graphics);
-        machine.SetProperty(KestrelFeedback, static_cast<double>(0.9f));
-        HWND editor = machine.CreateGUI(parent);
-        machine.SetGUIScale(2);
-        KestrelTesting::Pump();
-        const auto expected = KestrelTesting::ReadWindow(editor);
-        ASSERT_EQ(expected.Width, 860);
-        int differing = 0;
-        for (int y = 0; y < 400; y++)
-            for (int x = 0; x < 860; x++)
-                differing += Screen(image, x, y) != expected.At(x, y);
-        EXPECT_EQ(differing, 0);
-        machine.OnHideGUI();
-    }
-    DestroyWindow(parent);
-    FreeKestrelGraphics(&graphics);
-    XDestroyImage(image);
+    EXPECT_EQ(DifferingFromHeadless(ScreenPixels(X, Frame, 860, 400), Host.SampleRate, 2,
+                                    {{KestrelFeedback, static_cast<double>(0.9f)}}),
+              0);
 }
