@@ -75,7 +75,7 @@ public:
     // UI thread: whether a slow view still waits to draw a newer state.
     bool IsWaiting() const { return Pending != 0 || Room->IsStale(); }
     // The milliseconds the slow views are paced by: GetTickCount, or a test's clock.
-    static inline DWORD (*Clock)() = GetTickCount;
+    static inline DWORD(WINAPI* Clock)() = GetTickCount;
 
 private:
     void DeleteControls(); // in the layout's order of destruction; null entries skipped

@@ -324,7 +324,7 @@ TEST_F(SEditor, EveryDragIsOneGestureAndNothingFollowsTheRelease) {
 
 namespace {
 DWORD FakeNow = 100000;
-DWORD FakeClock() {
+DWORD WINAPI FakeClock() {
     return FakeNow;
 }
 } // namespace
