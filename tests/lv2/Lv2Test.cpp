@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -371,6 +372,78 @@ TEST(Lv2Ui, HostValuesMoveTheKnobsAndClosingLeavesNothing) {
     for (int i = 0; i < 20; i++)
         cycle(false);
     EXPECT_EQ(OpenDescriptors(), descriptors) << "display connections closed";
+    XDestroyWindow(x, frame);
+    XCloseDisplay(x);
+}
+
+namespace {
+
+// The host's side of ui:touch and the write function, in the order they came.
+std::vector<std::string> Calls;
+
+void Write(LV2UI_Controller, uint32_t port, uint32_t, uint32_t, const void*) {
+    Calls.push_back("write " + std::to_string(port));
+}
+
+void Touch(LV2UI_Feature_Handle, uint32_t port, bool grabbed) {
+    Calls.push_back((grabbed ? "on " : "off ") + std::to_string(port));
+}
+
+} // namespace
+
+TEST(Lv2Ui, ADragIsTouchOnThenWritesThenTouchOff) {
+    Display* x = XOpenDisplay(nullptr);
+    if (!x) GTEST_SKIP() << "no X display (scripts/test runs these under xvfb-run)";
+    setenv("KESTREL_UI_SCALE", "1", 1);
+    void* library = dlopen(KESTREL_LV2_BUNDLE "/BMKestrel_ui.so", RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    auto find =
+        reinterpret_cast<const LV2UI_Descriptor* (*)(uint32_t)>(dlsym(library, "lv2ui_descriptor"));
+    const LV2UI_Descriptor* ui = find(0);
+    auto* idle =
+        static_cast<const LV2UI_Idle_Interface*>(ui->extension_data(LV2_UI__idleInterface));
+    const Window frame = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 430, 200, 0, 0, 0);
+    XMapWindow(x, frame);
+    XSync(x, False);
+    LV2UI_Touch touch{nullptr, Touch};
+    LV2_Feature parent{LV2_UI__parent, reinterpret_cast<void*>(frame)};
+    LV2_Feature touching{LV2_UI__touch, &touch};
+    const LV2_Feature* features[] = {&parent, &touching, nullptr};
+    LV2UI_Widget widget = nullptr;
+    LV2UI_Handle h = ui->instantiate(ui, "urn:brightmoor:kestrel", KESTREL_LV2_BUNDLE, Write,
+                                     nullptr, &widget, features);
+    ASSERT_NE(h, nullptr);
+    auto settle = [&](int rounds) {
+        for (int i = 0; i < rounds; i++) {
+            XSync(x, False);
+            idle->idle(h);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        XSync(x, False);
+    };
+    settle(5);
+    Calls.clear();
+    const int kx = 264 + 16, ky = 158 + 19; // the Feedback knob: port 4 + 11
+    XTestFakeMotionEvent(x, DefaultScreen(x), kx, ky, CurrentTime);
+    settle(2);
+    XTestFakeButtonEvent(x, 1, True, CurrentTime);
+    settle(2);
+    for (int step = 1; step <= 4; step++) {
+        XTestFakeMotionEvent(x, DefaultScreen(x), kx, ky - 6 * step, CurrentTime);
+        settle(2);
+    }
+    XTestFakeButtonEvent(x, 1, False, CurrentTime);
+    settle(2);
+    XTestFakeMotionEvent(x, DefaultScreen(x), kx, ky - 40, CurrentTime); // released
+    settle(2);
+    ASSERT_GE(Calls.size(), 3u);
+    EXPECT_EQ(Calls.front(), "on 15");
+    EXPECT_EQ(Calls.back(), "off 15");
+    EXPECT_EQ(std::count(Calls.begin(), Calls.end(), "on 15"), 1);
+    EXPECT_EQ(std::count(Calls.begin(), Calls.end(), "off 15"), 1);
+    for (size_t i = 1; i + 1 < Calls.size(); i++)
+        EXPECT_EQ(Calls[i], "write 15") << "between touch on and off, only writes";
+    ui->cleanup(h);
     XDestroyWindow(x, frame);
     XCloseDisplay(x);
 }
