@@ -141,9 +141,15 @@ void CEarlyTaps::Gather(const CImageSourcePool& tree, const SPos* listener,
         Latest[i] = tap > before ? tap : before;
         if (tap < n && tap > before) arrivals.push_back({tap, i});
     }
-    std::sort(arrivals.begin(), arrivals.end(), [](const SArrival& a, const SArrival& b) {
-        return a.Tap != b.Tap ? a.Tap < b.Tap : a.Node < b.Node;
-    });
+    // By tap, in walk order within a tap: an insertion sort, stable, and quick on these
+    // few arrivals, which the walk already finds mostly in order.
+    for (size_t i = 1; i < arrivals.size(); i++) {
+        const SArrival a = arrivals[i];
+        size_t j = i;
+        for (; j > 0 && arrivals[j - 1].Tap > a.Tap; j--)
+            arrivals[j] = arrivals[j - 1];
+        arrivals[j] = a;
+    }
 }
 
 void CEarlyTaps::Sum(const CImageSourcePool& tree, const std::vector<SArrival>& arrivals,

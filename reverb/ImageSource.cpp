@@ -56,7 +56,7 @@ void CImageSource::AddChild(const SSize* room, double cx, double cy, double refl
         Children[ChildCount] =
             new CImageSource(depth + 1, room, &image, Amplitude * reflection, reflection, horizon2);
     } else {
-        void* slot = Pool->Allocate();
+        void* slot = Pool->Allocate(this, cx, cy);
         if (!slot) return; // full: the pool counts what it had to leave out
         Children[ChildCount] = new (slot) CImageSource(
             Pool, depth + 1, room, &image, Amplitude * reflection, reflection, horizon2);

@@ -18,11 +18,18 @@ CImageSource* CImageSourcePool::Node(int i) const {
     return std::launder(reinterpret_cast<CImageSource*>(Slots[i].Bytes));
 }
 
-void* CImageSourcePool::Allocate() {
+void* CImageSourcePool::Allocate(const CImageSource* parent, double x, double y) {
     if (Used >= Capacity) {
         Lost++;
         return nullptr;
     }
+    // Nodes take their slots as the recursion creates them, so slot order is the walk's
+    // order, and every child's slot lies after its parent's: the flat arrays are written
+    // here, as the tree is built.
+    Parents[Used] =
+        parent ? static_cast<int>(reinterpret_cast<const SSlot*>(parent) - Slots.get()) : -1;
+    Xs[Used] = x;
+    Ys[Used] = y;
     return Slots[Used++].Bytes;
 }
 
@@ -30,20 +37,8 @@ const CImageSource* CImageSourcePool::Build(const SSize* room, const SPos* sourc
                                             double reflection, double horizon) {
     Used = 0;
     Lost = 0;
-    void* root = Allocate();
-    const CImageSource* tree =
-        new (root) CImageSource(this, 0, room, source, amplitude, reflection, horizon);
-    // Nodes take their slots as the recursion creates them, so slot order is the walk's
-    // order and every child's slot lies after its parent's.
-    Parents[0] = -1;
-    for (int i = 0; i < Used; i++) {
-        const CImageSource* node = Node(i);
-        Xs[i] = node->x;
-        Ys[i] = node->y;
-        for (int c = 0; c < node->ChildCount; c++)
-            Parents[reinterpret_cast<const SSlot*>(node->Children[c]) - Slots.get()] = i;
-    }
-    return tree;
+    void* root = Allocate(nullptr, source->x, source->y);
+    return new (root) CImageSource(this, 0, room, source, amplitude, reflection, horizon);
 }
 
 void CImageSourcePool::SetReflection(double reflection) {

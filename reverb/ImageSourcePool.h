@@ -32,8 +32,9 @@ public:
     // Nodes the last Build could not place (0 for every room the machine makes).
     int Dropped() const { return Lost; }
 
-    // A free node's storage, or null when the pool is full (counted in Dropped).
-    void* Allocate();
+    // A free node's storage for a node at (x, y) whose parent is `parent` (null for the
+    // root), or null when the pool is full (counted in Dropped).
+    void* Allocate(const CImageSource* parent, double x, double y);
 
     // The tree flattened in the walk's order (depth first, children in slot order): node
     // i's position, its parent's index (-1 for the root, always below i) and its depth.
