@@ -102,8 +102,31 @@ void BM_ModelFIRsWalk(benchmark::State& state) {
     }
 }
 
+// One rebuild as a block's Update does it, without the block: property range(0) moved
+// (0: a source, 4: a listener, 8: the room, 10: the walls). What the crossfade then
+// costs is the difference to BM_AutomatedBlock.
+void BM_RebuildAfterAMove(benchmark::State& state) {
+    CFakeHost host;
+    host.BlockSamples = 64;
+    CKestrel k(&host, nullptr);
+    const int property = static_cast<int>(state.range(0));
+    int b = 0;
+    CMutexLock lock(&k);
+    for (auto _ : state) {
+        k.SetProperty(property, 0.3 + (b++ % 2) * 0.01);
+        k.Update();
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_RebuildAfterAMove)
+    ->Arg(0)
+    ->Arg(4)
+    ->Arg(8)
+    ->Arg(10)
+    ->ArgName("property")
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WorkDefaults)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WorkMostTaps)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ModelRoom)->Arg(0)->Arg(1)->ArgName("most_taps")->Unit(benchmark::kMicrosecond);
