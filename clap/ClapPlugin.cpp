@@ -94,10 +94,7 @@ void CClapPlugin::Gather(const clap_input_events_t* in, uint32_t frames) {
             Points.back() = point; // full: the latest word still counts
     }
     // Hosts send them in time order; a host that does not still gets them in order.
-    if (!std::is_sorted(Points.begin(), Points.end(),
-                        [](const auto& a, const auto& b) { return a.Offset < b.Offset; }))
-        std::sort(Points.begin(), Points.end(),
-                  [](const auto& a, const auto& b) { return a.Offset < b.Offset; });
+    KestrelSortPoints(Points.data(), static_cast<int>(Points.size()));
 }
 
 void CClapPlugin::Run(const clap_process_t* process) {

@@ -18,6 +18,19 @@ struct SParameterPoint {
     double Value;
 };
 
+// Sorts points by offset, keeping the order of points at one offset (so that a
+// parameter's later point still wins): an insertion sort, which allocates nothing and is
+// quick on what hosts send, points in order or nearly.
+inline void KestrelSortPoints(SParameterPoint* points, int count) {
+    for (int i = 1; i < count; i++) {
+        const SParameterPoint p = points[i];
+        int j = i;
+        for (; j > 0 && points[j - 1].Offset > p.Offset; j--)
+            points[j] = points[j - 1];
+        points[j] = p;
+    }
+}
+
 // points: sorted by offset (stable: a later point of one parameter wins). For each piece
 // [start, start + length), apply(index, value) is called for the points applied at its
 // start, then run(start, length). A block without points is one piece.

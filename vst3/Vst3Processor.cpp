@@ -52,7 +52,6 @@ tresult PLUGIN_API CProcessor::initialize(FUnknown*) {
         if (Machine) return kResultFalse;
         Machine = std::make_unique<CKestrel>(&Host, nullptr);
         Machine->ResizeAudioPorts(Host.Block);
-        Gathered.reserve(MostPoints);
         Points.reserve(MostPoints);
         return kResultOk;
     } catch (...) {
@@ -160,7 +159,7 @@ uint32 PLUGIN_API CProcessor::getTailSamples() {
 }
 
 void CProcessor::GatherPoints(IParameterChanges* changes, int frames) {
-    Gathered.clear();
+    Points.clear();
     const int32 queues = changes ? changes->getParameterCount() : 0;
     for (int32 q = 0; q < queues; q++) {
         IParamValueQueue* queue = changes->getParameterData(q);
@@ -173,21 +172,14 @@ void CProcessor::GatherPoints(IParameterChanges* changes, int frames) {
             ParamValue value = 0;
             if (queue->getPoint(p, offset, value) != kResultOk) continue;
             offset = std::min(std::max(offset, 0), std::max(frames - 1, 0));
-            const SOrdered point{{offset, static_cast<int>(id), value},
-                                 static_cast<int>(Gathered.size())};
-            if (Gathered.size() < Gathered.capacity())
-                Gathered.push_back(point);
+            const SParameterPoint point{offset, static_cast<int>(id), value};
+            if (Points.size() < Points.capacity())
+                Points.push_back(point);
             else if (p == count - 1) // full: a queue still gets its last word
-                Gathered.back() = point;
+                Points.back() = point;
         }
     }
-    std::sort(Gathered.begin(), Gathered.end(), [](const SOrdered& a, const SOrdered& b) {
-        return a.Point.Offset != b.Point.Offset ? a.Point.Offset < b.Point.Offset
-                                                : a.Order < b.Order;
-    });
-    Points.clear();
-    for (const SOrdered& g : Gathered)
-        Points.push_back(g.Point);
+    KestrelSortPoints(Points.data(), static_cast<int>(Points.size()));
 }
 
 tresult PLUGIN_API CProcessor::process(ProcessData& data) {

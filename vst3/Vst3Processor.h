@@ -62,15 +62,9 @@ private:
     void Run(AudioBusBuffers& in, AudioBusBuffers& out, int start, int frames);
     void GatherPoints(IParameterChanges* changes, int frames);
 
-    struct SOrdered {
-        SParameterPoint Point;
-        int Order; // arrival order, so that sorting by offset keeps it
-    };
-
     CFixedHost Host{44100, 1024}; // the machine's: the last setup's rate and largest block
     std::unique_ptr<CKestrel> Machine;
-    std::vector<SOrdered> Gathered;      // reserved: process never grows it
-    std::vector<SParameterPoint> Points; // the same, sorted
+    std::vector<SParameterPoint> Points; // reserved: process never grows it
 };
 
 } // namespace KestrelVst3
