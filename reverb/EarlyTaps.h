@@ -9,6 +9,7 @@
 #include "reverb/Geometry.h"
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 class CImageSource;
@@ -23,7 +24,8 @@ public:
     // Room for trees of up to this many nodes, so that Collect never allocates.
     void Reserve(int nodes);
 
-    // The non-zero taps of one tree heard at one listener, ascending.
+    // The non-zero taps of one tree heard at one listener, ascending. A tree of the heap
+    // is copied into a pool first (which allocates, once): not for the audio thread.
     void Collect(const CImageSource* tree, const SPos* listener, std::vector<int>& taps,
                  std::vector<double>& values);
     // The same values from a pool's flattened tree, in one pass over its nodes: what the
@@ -43,12 +45,6 @@ public:
              std::vector<int>& taps, std::vector<double>& values);
 
 private:
-    struct SContribution {
-        int Tap;
-        int Depth;
-        int Path; // offset of its root-to-node path in Paths
-    };
-    void Visit(const CImageSource* node, const SPos* listener, int depth, int latestAncestorTap);
     // The window k with Edges[k] <= d < Edges[k + 1]; Taps() when past the last one.
     // The arrival time over the tap length lands on k or next to it; the edges
     // themselves decide, so the answer is the walk's exactly.
@@ -73,9 +69,6 @@ private:
     std::vector<int> NodeTap, Latest; // per pool node: its tap, the latest on its path
     std::vector<SArrival> Arrivals;
     std::vector<int> OpenNodes, Ancestors;
-    std::vector<const CImageSource*> Trail; // the path to the node being visited
-    std::vector<const CImageSource*> Paths; // every contribution's path, back to back
-    std::vector<SContribution> Found;
     std::vector<double> Sums;
-    std::vector<const CImageSource*> Open;
+    std::unique_ptr<CImageSourcePool> Copy; // a heap tree, copied for Collect
 };

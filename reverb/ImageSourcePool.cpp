@@ -45,3 +45,23 @@ void CImageSourcePool::SetReflection(double reflection) {
     for (int i = 1; i < Used; i++)
         Node(i)->Amplitude = Node(Parents[i])->Amplitude * reflection;
 }
+
+void CImageSourcePool::Copy(const CImageSource* tree) {
+    Used = 0;
+    Lost = 0;
+    if (tree) CopyNode(tree, nullptr);
+}
+
+CImageSource* CImageSourcePool::CopyNode(const CImageSource* from, const CImageSource* parent) {
+    void* slot = Allocate(parent, from->x, from->y);
+    if (!slot) return nullptr;
+    auto* node = new (slot) CImageSource;
+    node->Amplitude = from->Amplitude;
+    node->x = from->x;
+    node->y = from->y;
+    node->Pool = this;
+    for (int i = 0; i < from->ChildCount; i++)
+        if (CImageSource* child = CopyNode(from->Children[i], node))
+            node->Children[node->ChildCount++] = child;
+    return node;
+}

@@ -24,6 +24,8 @@ public:
     const CImageSource* Build(const SSize* room, const SPos* source, double amplitude,
                               double reflection, double horizon);
     const CImageSource* Root() const { return Used > 0 ? Node(0) : nullptr; }
+    // Replaces the tree by a copy of `tree` (a heap tree, say), node for node.
+    void Copy(const CImageSource* tree);
     // The same tree after the walls changed: every node's amplitude again its parent's
     // times reflection, as building it computes them; the root keeps its own.
     void SetReflection(double reflection);
@@ -49,6 +51,7 @@ public:
 private:
     struct SSlot;
     CImageSource* Node(int i) const;
+    CImageSource* CopyNode(const CImageSource* from, const CImageSource* parent);
 
     std::unique_ptr<SSlot[]> Slots;
     std::unique_ptr<double[]> Xs, Ys;
