@@ -345,17 +345,7 @@ TEST(Clap, TheEditorIsServedByTheHostsTimersAndADragIsAGesture) {
         };
         serve(6);
         screen = ScreenPixels(x, window, 430, 200);
-        const int kx = 264 + 16, ky = 158 + 19; // the Feedback knob
-        XTestFakeMotionEvent(x, DefaultScreen(x), kx, ky, CurrentTime);
-        serve(2);
-        XTestFakeButtonEvent(x, 1, True, CurrentTime);
-        serve(2);
-        for (int step = 1; step <= 4; step++) {
-            XTestFakeMotionEvent(x, DefaultScreen(x), kx, ky - 6 * step, CurrentTime);
-            serve(2);
-        }
-        XTestFakeButtonEvent(x, 1, False, CurrentTime);
-        serve(2);
+        DragUp(x, 264 + 16, 158 + 19, 4, 6, serve); // the Feedback knob
         EXPECT_GT(host.Flushes, 0) << "the plug-in asked for a flush";
         SEvents flushed;
         p.Params->flush(p.Plugin, &flushed.InList, &flushed.OutList);

@@ -3,6 +3,7 @@
 // editor embedded in jalv.
 #include <gtest/gtest.h>
 
+#include "support/PointerDrag.h"
 #include "support/Shell.h"
 
 #include <lv2/core/lv2.h>
@@ -313,16 +314,24 @@ int OpenDescriptors() {
 
 } // namespace
 
+namespace {
+
+// The UI binary's descriptor, loaded as hosts load it (the library stays loaded).
+const LV2UI_Descriptor* LoadUi() {
+    void* library = dlopen(KESTREL_LV2_BUNDLE "/BMKestrel_ui.so", RTLD_NOW | RTLD_LOCAL);
+    if (!library) return nullptr;
+    auto find =
+        reinterpret_cast<const LV2UI_Descriptor* (*)(uint32_t)>(dlsym(library, "lv2ui_descriptor"));
+    return find ? find(0) : nullptr;
+}
+
+} // namespace
+
 TEST(Lv2Ui, HostValuesMoveTheKnobsAndClosingLeavesNothing) {
     Display* x = XOpenDisplay(nullptr);
     if (!x) GTEST_SKIP() << "no X display (scripts/test runs these under xvfb-run)";
     setenv("KESTREL_UI_SCALE", "1", 1);
-    void* library = dlopen(KESTREL_LV2_BUNDLE "/BMKestrel_ui.so", RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(library, nullptr) << dlerror();
-    auto find =
-        reinterpret_cast<const LV2UI_Descriptor* (*)(uint32_t)>(dlsym(library, "lv2ui_descriptor"));
-    ASSERT_NE(find, nullptr);
-    const LV2UI_Descriptor* ui = find(0);
+    const LV2UI_Descriptor* ui = LoadUi();
     ASSERT_NE(ui, nullptr);
     auto* idle =
         static_cast<const LV2UI_Idle_Interface*>(ui->extension_data(LV2_UI__idleInterface));
@@ -395,11 +404,8 @@ TEST(Lv2Ui, ADragIsTouchOnThenWritesThenTouchOff) {
     Display* x = XOpenDisplay(nullptr);
     if (!x) GTEST_SKIP() << "no X display (scripts/test runs these under xvfb-run)";
     setenv("KESTREL_UI_SCALE", "1", 1);
-    void* library = dlopen(KESTREL_LV2_BUNDLE "/BMKestrel_ui.so", RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(library, nullptr) << dlerror();
-    auto find =
-        reinterpret_cast<const LV2UI_Descriptor* (*)(uint32_t)>(dlsym(library, "lv2ui_descriptor"));
-    const LV2UI_Descriptor* ui = find(0);
+    const LV2UI_Descriptor* ui = LoadUi();
+    ASSERT_NE(ui, nullptr);
     auto* idle =
         static_cast<const LV2UI_Idle_Interface*>(ui->extension_data(LV2_UI__idleInterface));
     const Window frame = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 430, 200, 0, 0, 0);
@@ -424,16 +430,7 @@ TEST(Lv2Ui, ADragIsTouchOnThenWritesThenTouchOff) {
     settle(5);
     Calls.clear();
     const int kx = 264 + 16, ky = 158 + 19; // the Feedback knob: port 4 + 11
-    XTestFakeMotionEvent(x, DefaultScreen(x), kx, ky, CurrentTime);
-    settle(2);
-    XTestFakeButtonEvent(x, 1, True, CurrentTime);
-    settle(2);
-    for (int step = 1; step <= 4; step++) {
-        XTestFakeMotionEvent(x, DefaultScreen(x), kx, ky - 6 * step, CurrentTime);
-        settle(2);
-    }
-    XTestFakeButtonEvent(x, 1, False, CurrentTime);
-    settle(2);
+    DragUp(x, kx, ky, 4, 6, settle);
     XTestFakeMotionEvent(x, DefaultScreen(x), kx, ky - 40, CurrentTime); // released
     settle(2);
     ASSERT_GE(Calls.size(), 3u);

@@ -6,6 +6,7 @@
 #include "editor/ModelEditor.h"
 #include "platform/Testing.h"
 #include "support/FakeHost.h"
+#include "support/PointerDrag.h"
 
 #include <gtest/gtest.h>
 

@@ -345,17 +345,7 @@ TEST(Vst3, TheEditorInAnX11WindowIsServedByTheRunLoopAndADragIsAnEdit) {
         Serve(x, frame.Loop);
         screen = ScreenPixels(x, window, 430, 200);
         // The Feedback knob, dragged with the real pointer.
-        const int kx = 264 + 16, ky = 158 + 19;
-        XTestFakeMotionEvent(x, DefaultScreen(x), kx, ky, CurrentTime);
-        Serve(x, frame.Loop, 2);
-        XTestFakeButtonEvent(x, 1, True, CurrentTime);
-        Serve(x, frame.Loop, 2);
-        for (int step = 1; step <= 4; step++) {
-            XTestFakeMotionEvent(x, DefaultScreen(x), kx, ky - 6 * step, CurrentTime);
-            Serve(x, frame.Loop, 2);
-        }
-        XTestFakeButtonEvent(x, 1, False, CurrentTime);
-        Serve(x, frame.Loop, 2);
+        DragUp(x, 264 + 16, 158 + 19, 4, 6, [&](int rounds) { Serve(x, frame.Loop, rounds); });
         ASSERT_GE(handler.Edits.size(), 3u);
         EXPECT_EQ(handler.Edits.front(), "begin 11");
         EXPECT_EQ(handler.Edits[1], "perform 11");
