@@ -46,6 +46,33 @@ VstIntPtr VSTCALLBACK ReenteringHost(AEffect* effect, VstInt32 opcode, VstInt32 
     return 0;
 }
 
+// An instance made in this process, as the entry point makes it, with its editor open in
+// a headless host window; closed and freed at the end of the scope.
+struct SEditedInstance {
+    explicit SEditedInstance(audioMasterCallback callback)
+        : Host(callback), Machine(new CKestrel(&Host, Graphics())), Adapter(Machine, callback, 1),
+          Parent(KestrelTesting::CreateHostWindow(430, 200)) {
+        SetKestrelEditorFactory(CModelEditor::Create);
+        Machine->CreateGUI(Parent);
+    }
+    ~SEditedInstance() {
+        Machine->OnHideGUI();
+        DestroyWindow(Parent);
+    }
+    static SKestrelGraphics* Graphics() {
+        static SKestrelGraphics graphics = [] {
+            SKestrelGraphics g{};
+            LoadKestrelGraphics(&g);
+            return g;
+        }();
+        return &graphics;
+    }
+    CHostAdapter Host;
+    CKestrel* Machine; // owned by the adapter
+    COrbisAdapter Adapter;
+    HWND Parent;
+};
+
 } // namespace
 
 TEST(Threads, AHostsThreadsAtOnce) {
@@ -100,15 +127,10 @@ TEST(Threads, AHostsThreadsAtOnce) {
 }
 
 TEST(Threads, AKnobDragWhileTheAudioRunsAndTheHostCallsBack) {
-    SKestrelGraphics graphics{};
-    LoadKestrelGraphics(&graphics);
-    SetKestrelEditorFactory(CModelEditor::Create);
-    CHostAdapter host(ReenteringHost);
-    auto* machine = new CKestrel(&host, &graphics);
-    COrbisAdapter adapter(machine, ReenteringHost, 1);
-    AEffect* e = adapter.getAeffect();
-    HWND parent = KestrelTesting::CreateHostWindow(430, 200);
-    machine->CreateGUI(parent);
+    SEditedInstance instance(ReenteringHost);
+    CKestrel* machine = instance.Machine;
+    AEffect* e = instance.Adapter.getAeffect();
+    HWND parent = instance.Parent;
     const auto end = std::chrono::steady_clock::now() +
                      std::chrono::milliseconds(static_cast<int>(StressSeconds() * 1000));
     std::atomic<bool> stop{false};
@@ -133,9 +155,6 @@ TEST(Threads, AKnobDragWhileTheAudioRunsAndTheHostCallsBack) {
     stop = true;
     audio.join();
     EXPECT_GT(Automations.load(), 0);
-    machine->OnHideGUI();
-    DestroyWindow(parent);
-    FreeKestrelGraphics(&graphics);
 }
 
 TEST(Threads, InstancesMadeAndDestroyedOnFourThreads) {
@@ -179,15 +198,9 @@ VstIntPtr VSTCALLBACK SlowHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, v
 } // namespace
 
 TEST(Threads, TheAudioRunsOnWhileTheHostTakesItsTimeOverADrag) {
-    SKestrelGraphics graphics{};
-    LoadKestrelGraphics(&graphics);
-    SetKestrelEditorFactory(CModelEditor::Create);
-    CHostAdapter host(SlowHost);
-    auto* machine = new CKestrel(&host, &graphics);
-    COrbisAdapter adapter(machine, SlowHost, 1);
-    AEffect* e = adapter.getAeffect();
-    HWND parent = KestrelTesting::CreateHostWindow(430, 200);
-    machine->CreateGUI(parent);
+    SEditedInstance instance(SlowHost);
+    AEffect* e = instance.Adapter.getAeffect();
+    HWND parent = instance.Parent;
     // The UI thread drags a knob (and a node's source) and stays inside the host's call.
     std::thread ui([&] {
         KestrelTesting::Mouse(parent, WM_LBUTTONDOWN, 264 + 16, 158 + 19);
@@ -220,7 +233,4 @@ TEST(Threads, TheAudioRunsOnWhileTheHostTakesItsTimeOverADrag) {
     ui.join();
     EXPECT_TRUE(finished) << "a process call waited for the host's automation write";
     EXPECT_EQ(silent.load(), 0) << "blocks dropped while the host took its time";
-    machine->OnHideGUI();
-    DestroyWindow(parent);
-    FreeKestrelGraphics(&graphics);
 }
